@@ -1,0 +1,20 @@
+# Native build: the pure core and its unit tests, with sanitizers.
+option(OCURAL_SANITIZE "Build native tests with ASan and UBSan" ON)
+if(OCURAL_SANITIZE)
+  set(SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_compile_options(ocural_core PRIVATE ${SAN_FLAGS})
+  target_link_options(ocural_core PUBLIC ${SAN_FLAGS})
+endif()
+
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+add_executable(native_tests ${NATIVE_TEST_SOURCES})
+target_link_libraries(native_tests PRIVATE ocural_core GTest::gtest_main)
+target_compile_options(native_tests PRIVATE ${OCURAL_WARNINGS})
+if(OCURAL_SANITIZE)
+  target_compile_options(native_tests PRIVATE ${SAN_FLAGS})
+endif()
+add_test(NAME native_tests COMMAND native_tests --gtest_brief=1)

@@ -1,0 +1,77 @@
+# Windows build (MinGW-w64 i686 or a native Windows toolchain): Ocural.exe,
+# the Win32 unit tests and the end-to-end driver.
+find_package(Python3 COMPONENTS Interpreter REQUIRED)
+
+set(ART_DIR ${CMAKE_BINARY_DIR}/art)
+add_custom_command(
+  OUTPUT ${ART_DIR}/ocural.ico ${ART_DIR}/hand.cur
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/resources/make_art.py ${ART_DIR}
+  DEPENDS ${CMAKE_SOURCE_DIR}/resources/make_art.py
+  COMMENT "Drawing the icon and the cursor")
+add_custom_target(ocural_art DEPENDS ${ART_DIR}/ocural.ico ${ART_DIR}/hand.cur)
+
+configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+
+if(MINGW)
+  set(OCURAL_STATIC -static -static-libgcc -static-libstdc++)
+endif()
+set(OCURAL_WIN_LIBS gdi32 user32 shell32 shlwapi ole32 oleaut32 uuid comdlg32 comctl32 version msimg32)
+
+# Everything of the program but its entry point, so tests can link it.
+file(GLOB OCURAL_APP_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/platform/win/*.cpp
+  ${CMAKE_SOURCE_DIR}/magnifier/*.cpp
+  ${CMAKE_SOURCE_DIR}/skin/*.cpp
+  ${CMAKE_SOURCE_DIR}/settings/*.cpp
+  ${CMAKE_SOURCE_DIR}/colorpick/*.cpp
+  ${CMAKE_SOURCE_DIR}/controller/*.cpp)
+list(FILTER OCURAL_APP_SOURCES EXCLUDE REGEX "WinMain\\.cpp$")
+add_library(ocural_app STATIC ${OCURAL_APP_SOURCES})
+target_include_directories(ocural_app PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
+target_compile_definitions(ocural_app PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_compile_options(ocural_app PRIVATE ${OCURAL_WARNINGS})
+target_link_libraries(ocural_app PUBLIC ocural_core ${OCURAL_WIN_LIBS})
+target_compile_definitions(ocural_core PUBLIC NOMINMAX)
+
+add_executable(Ocural WIN32 ${CMAKE_SOURCE_DIR}/magnifier/WinMain.cpp ${CMAKE_SOURCE_DIR}/resources/Ocural.rc)
+add_dependencies(Ocural ocural_art)
+target_include_directories(Ocural PRIVATE ${ART_DIR} ${CMAKE_SOURCE_DIR}/resources ${CMAKE_BINARY_DIR}/generated)
+target_compile_options(Ocural PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${OCURAL_WARNINGS}>)
+target_link_libraries(Ocural PRIVATE ocural_app)
+target_link_options(Ocural PRIVATE ${OCURAL_STATIC})
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/Ocural.rc PROPERTIES
+  OBJECT_DEPENDS "${ART_DIR}/ocural.ico;${ART_DIR}/hand.cur;${CMAKE_SOURCE_DIR}/resources/Ocural.manifest")
+
+# GoogleTest, cross-compiled from the Debian sources.
+if(EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+  function(ocural_win_test name)
+    file(GLOB srcs CONFIGURE_DEPENDS ${ARGN})
+    add_executable(${name} ${srcs})
+    target_link_libraries(${name} PRIVATE ocural_app GTest::gtest)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_compile_options(${name} PRIVATE ${OCURAL_WARNINGS})
+    target_link_options(${name} PRIVATE ${OCURAL_STATIC})
+  endfunction()
+
+  ocural_win_test(win_tests ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+  add_dependencies(win_tests ocural_art)
+  target_include_directories(win_tests PRIVATE ${ART_DIR})
+  add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
+
+  ocural_win_test(e2e_tests ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+  add_dependencies(e2e_tests Ocural)
+  add_test(NAME e2e_tests COMMAND e2e_tests --gtest_brief=1)
+  set_tests_properties(win_tests e2e_tests PROPERTIES TIMEOUT 600)
+
+  file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+  if(BENCH_SOURCES)
+    add_executable(ocural_bench ${BENCH_SOURCES})
+    target_link_libraries(ocural_bench PRIVATE ocural_app)
+    target_link_options(ocural_bench PRIVATE ${OCURAL_STATIC})
+  endif()
+endif()

@@ -1,0 +1,27 @@
+#include "magnifier/core/lifecycle.h"
+
+namespace ocural {
+
+void RunFormLoad(MainWindowHost& host) {
+  host.LoadSetting();
+  const StartupValues v = host.Startup();
+  if (!v.NoLoadSkin) host.LoadSkin(v.LastSkin);
+  if (v.LastX > -1) host.SetLeftTwips(v.LastX);
+  if (v.LastY > -1) host.SetTopTwips(v.LastY);
+  host.LoadSubCtrl();
+  host.ApplySetting();
+  host.SizeSnapshotToScreen();
+  host.InstallHook();
+  host.SetZoomX(v.LastMagnification);
+}
+
+void RunQueryUnload(MainWindowHost& host) {
+  host.Hide();
+  host.HideTrayIcon();
+  host.SaveSetting();
+  host.UnloadSkin();
+  host.RemoveHook();
+  host.UnloadSubCtrl();
+}
+
+}  // namespace ocural

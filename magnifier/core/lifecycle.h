@@ -1,0 +1,52 @@
+// The start-up and shut-down sequences of the main window. The order of the
+// steps matters (settings are saved before the skin is dropped, the hook is
+// installed before the first lens, ...), so it lives here, apart from Win32,
+// where a recording host can check it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace ocural {
+
+// What start-up needs from the settings once they are loaded.
+struct StartupValues {
+  bool NoLoadSkin = false;
+  std::wstring LastSkin;
+  int32_t LastX = -1;  // twips, negative: keep the system's position
+  int32_t LastY = -1;
+  int16_t LastMagnification = 2;
+};
+
+class MainWindowHost {
+ public:
+  virtual ~MainWindowHost() = default;
+  // Start-up steps.
+  virtual void LoadSetting() = 0;
+  virtual StartupValues Startup() const = 0;
+  virtual void LoadSkin(const std::wstring& fileName) = 0;
+  virtual void SetLeftTwips(int32_t twips) = 0;
+  virtual void SetTopTwips(int32_t twips) = 0;
+  virtual void LoadSubCtrl() = 0;
+  virtual void ApplySetting() = 0;
+  virtual void SizeSnapshotToScreen() = 0;
+  virtual void InstallHook() = 0;
+  virtual void SetZoomX(int16_t factor) = 0;
+  // Shut-down steps.
+  virtual void Hide() = 0;
+  virtual void HideTrayIcon() = 0;
+  virtual void SaveSetting() = 0;
+  virtual void UnloadSkin() = 0;
+  virtual void RemoveHook() = 0;
+  virtual void UnloadSubCtrl() = 0;
+};
+
+// Form_Load: settings, last skin, saved place, controller, applied settings,
+// snapshot size, hook, factor (which draws the lens once).
+void RunFormLoad(MainWindowHost& host);
+
+// Form_QueryUnload: never refuses; hides, removes the tray icon, saves, drops
+// the skin, removes the hook, unloads the controller.
+void RunQueryUnload(MainWindowHost& host);
+
+}  // namespace ocural

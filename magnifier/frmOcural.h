@@ -1,0 +1,67 @@
+// The magnifier window: start-up, shut-down, screen snapshot, lens, zoom.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "magnifier/core/lens_math.h"
+#include "magnifier/core/lifecycle.h"
+#include "platform/win/forms.h"
+
+namespace ocural {
+
+class FrmOcural : public forms::Form {
+ public:
+  // Creates the window and its elements and runs Form_Load; does not show it.
+  void Load();
+  // Loads if needed, then shows and activates the window.
+  void Show();
+
+  void WMSizeOrMove();
+  bool AlwaysTop() const { return alwaysTop_; }
+  void SetAlwaysTop(bool NewValue);
+  void LoadSetting();
+  void ApplySetting();
+  void SaveSetting();
+  int16_t ZoomX() const { return zoomX_; }
+  void SetZoomX(int16_t NewValue);
+
+  // Elements.
+  forms::PictureBox picOcural;   // the lens
+  forms::PictureBox picManaita;  // the hidden screen snapshot
+  forms::CommandButton cmdZoomIn;
+  forms::CommandButton cmdZoomOut;
+
+  // Lens state.
+  bool IsCapturing = false;
+  int32_t SourceX = 0;
+  int32_t SourceY = 0;
+  int32_t SourceWidth = 0;
+  int32_t SourceHeight = 0;
+
+ protected:
+  void Form_QueryUnload(int& cancel, int unloadMode) override;
+
+ private:
+  class Host;
+  friend class Host;
+
+  void Form_Load();
+  void CaptureScreen();
+  void CalcSourceRect();
+  void RenderLens();
+  void UpdateTrayTip();
+
+  int16_t zoomX_ = 0;
+  bool alwaysTop_ = false;
+  StartupValues startup_;
+  bool settingAlwaysTop_ = true;
+  HCURSOR handCursor_ = nullptr;
+};
+
+// The one main window, created on first use.
+FrmOcural& frmOcural();
+
+}  // namespace ocural

@@ -1,0 +1,21 @@
+// The main window's hook and the screen's device context.
+#pragma once
+
+#include <windows.h>
+
+namespace ocural::mdlCommon {
+
+extern HWND DesktopWindow;
+extern HDC DesktopDC;
+extern WNDPROC PrevWndProc;
+
+// Takes the screen's device context and puts HookProc in front of the main
+// window's own procedure.
+void InstallHook();
+// Gives the device context back and restores the main window's procedure.
+void RemoveHook();
+// Moves, size changes and activations redraw the lens; every message then goes
+// on, unchanged, to the window's own procedure.
+LRESULT CALLBACK HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+}  // namespace ocural::mdlCommon

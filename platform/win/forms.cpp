@@ -1,0 +1,521 @@
+#include "platform/win/forms.h"
+
+#include <windowsx.h>
+
+#include <vector>
+
+#include "platform/core/vbmath.h"
+
+namespace ocural::forms {
+namespace {
+
+int g_liveForms = 0;
+const wchar_t kControlProp[] = L"Ocural.CommandButton";
+
+int ShiftState() {
+  int s = 0;
+  if (GetKeyState(VK_SHIFT) < 0) s |= 1;
+  if (GetKeyState(VK_CONTROL) < 0) s |= 2;
+  if (GetKeyState(VK_MENU) < 0) s |= 4;
+  return s;
+}
+
+int HeldButtons(WPARAM wp) {
+  int b = 0;
+  if (wp & MK_LBUTTON) b |= kLeftButton;
+  if (wp & MK_RBUTTON) b |= kRightButton;
+  if (wp & MK_MBUTTON) b |= kMiddleButton;
+  return b;
+}
+
+int ButtonOf(UINT msg) {
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+      return kLeftButton;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      return kRightButton;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      return kMiddleButton;
+    default:
+      return 0;
+  }
+}
+
+struct VersionNumbers {
+  int major = 0, minor = 0, revision = 0;
+  std::wstring product;
+};
+
+const VersionNumbers& ReadVersion() {
+  static VersionNumbers v = [] {
+    VersionNumbers r;
+    HRSRC res = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16) /* RT_VERSION */);
+    if (!res) return r;
+    HGLOBAL mem = LoadResource(nullptr, res);
+    const DWORD size = SizeofResource(nullptr, res);
+    const void* data = mem ? LockResource(mem) : nullptr;
+    if (!data || size == 0) return r;
+    // VerQueryValue needs a writable copy.
+    std::vector<BYTE> copy(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
+    VS_FIXEDFILEINFO* ffi = nullptr;
+    UINT len = 0;
+    if (VerQueryValueW(copy.data(), L"\\", reinterpret_cast<void**>(&ffi), &len) && ffi &&
+        len >= sizeof(VS_FIXEDFILEINFO)) {
+      r.major = HIWORD(ffi->dwFileVersionMS);
+      r.minor = LOWORD(ffi->dwFileVersionMS);
+      r.revision = LOWORD(ffi->dwFileVersionLS);
+    }
+    struct LangCp {
+      WORD lang, cp;
+    }* tr = nullptr;
+    if (VerQueryValueW(copy.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&tr), &len) &&
+        tr && len >= sizeof(LangCp)) {
+      wchar_t key[64];
+      wsprintfW(key, L"\\StringFileInfo\\%04x%04x\\ProductName", tr->lang, tr->cp);
+      wchar_t* text = nullptr;
+      if (VerQueryValueW(copy.data(), key, reinterpret_cast<void**>(&text), &len) && text && len > 0) {
+        r.product = text;
+      }
+    }
+    return r;
+  }();
+  return v;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- Screen / App
+
+double Screen::TwipsPerPixelX() {
+  win::WindowDC dc(nullptr);
+  const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSX);
+  return 1440.0 / (dpi > 0 ? dpi : 96);
+}
+
+double Screen::TwipsPerPixelY() {
+  win::WindowDC dc(nullptr);
+  const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
+  return 1440.0 / (dpi > 0 ? dpi : 96);
+}
+
+double Screen::Width() { return GetSystemMetrics(SM_CXSCREEN) * TwipsPerPixelX(); }
+double Screen::Height() { return GetSystemMetrics(SM_CYSCREEN) * TwipsPerPixelY(); }
+
+HINSTANCE App::Instance() { return GetModuleHandleW(nullptr); }
+
+std::wstring App::Path() {
+  std::wstring buf(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, &buf[0], static_cast<DWORD>(buf.size()));
+    if (n == 0) return L"";
+    if (n < buf.size()) {
+      buf.resize(n);
+      break;
+    }
+    buf.resize(buf.size() * 2);
+  }
+  const size_t slash = buf.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return L"";
+  std::wstring folder = buf.substr(0, slash);
+  if (folder.size() == 2 && folder[1] == L':') folder += L'\\';  // drive root keeps its backslash
+  return folder;
+}
+
+std::wstring App::EXEName() {
+  wchar_t buf[MAX_PATH * 2] = {};
+  const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH * 2);
+  std::wstring path(buf, n);
+  const size_t slash = path.find_last_of(L"\\/");
+  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.find_last_of(L'.');
+  if (dot != std::wstring::npos) name.resize(dot);
+  return name;
+}
+
+int App::Major() { return ReadVersion().major; }
+int App::Minor() { return ReadVersion().minor; }
+int App::Revision() { return ReadVersion().revision; }
+std::wstring App::Title() {
+  const std::wstring& p = ReadVersion().product;
+  return p.empty() ? EXEName() : p;
+}
+
+// ---------------------------------------------------------------- Window
+
+Window::~Window() {
+  if (hwnd_ && IsWindow(hwnd_)) {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+void Window::RegisterClassOnce(const wchar_t* className, HCURSOR cursor, UINT style) {
+  WNDCLASSEXW wc{};
+  if (GetClassInfoExW(App::Instance(), className, &wc)) return;
+  wc.cbSize = sizeof(wc);
+  wc.style = style;
+  wc.lpfnWndProc = &Window::StaticProc;
+  wc.hInstance = App::Instance();
+  wc.hCursor = cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = className;
+  RegisterClassExW(&wc);
+}
+
+bool Window::CreateWin(DWORD exStyle, const wchar_t* className, const std::wstring& text, DWORD style, int x,
+                       int y, int w, int h, HWND parent) {
+  HWND hwnd = CreateWindowExW(exStyle, className, text.c_str(), style, x, y, w, h, parent, nullptr,
+                              App::Instance(), this);
+  return hwnd != nullptr;
+}
+
+LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Window* self = nullptr;
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    self = static_cast<Window*>(cs->lpCreateParams);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    if (self) self->hwnd_ = hwnd;
+  } else {
+    self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  LRESULT result = 0;
+  try {
+    result = self->WndProc(msg, wp, lp);
+  } catch (...) {
+    // A window procedure never lets an exception escape into the system.
+    result = DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    self->OnDestroyed();
+  }
+  return result;
+}
+
+LRESULT Window::WndProc(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
+
+// ---------------------------------------------------------------- PictureBox
+
+bool PictureBox::Create(HWND parent, int x, int y, int w, int h, bool visible) {
+  RegisterClassOnce(L"OcuralPictureBox", nullptr);
+  ResizeImage(w, h);
+  Cls();
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+  if (visible) style |= WS_VISIBLE;
+  return CreateWin(0, L"OcuralPictureBox", L"", style, x, y, w, h, parent);
+}
+
+void PictureBox::Move(int x, int y, int w, int h) {
+  if (hwnd_) SetWindowPos(hwnd_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+  ResizeImage(w, h);
+}
+
+int PictureBox::Left() const {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
+  return r.left;
+}
+
+int PictureBox::Top() const {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
+  return r.top;
+}
+
+bool PictureBox::Visible() const { return hwnd_ && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE); }
+void PictureBox::SetVisible(bool v) {
+  if (hwnd_) ShowWindow(hwnd_, v ? SW_SHOWNA : SW_HIDE);
+}
+
+void PictureBox::SetPicture(HBITMAP picture) { picture_.reset(picture); }
+
+void PictureBox::ResizeImage(int w, int h) {
+  if (w < 1) w = 1;
+  if (h < 1) h = 1;
+  if (image_.width() == w && image_.height() == h) return;
+  win::DibImage next(w, h);
+  // Keep what was drawn where it still fits; the rest shows the background.
+  {
+    win::Brush brush(CreateSolidBrush(backColor_));
+    RECT all{0, 0, w, h};
+    FillRect(next.dc(), &all, brush.get());
+  }
+  if (image_.dc()) BitBlt(next.dc(), 0, 0, image_.width(), image_.height(), image_.dc(), 0, 0, SRCCOPY);
+  image_.Destroy();
+  image_.Create(w, h);
+  BitBlt(image_.dc(), 0, 0, w, h, next.dc(), 0, 0, SRCCOPY);
+}
+
+void PictureBox::Cls() {
+  if (!image_.dc()) return;
+  win::Brush brush(CreateSolidBrush(backColor_));
+  RECT all{0, 0, image_.width(), image_.height()};
+  FillRect(image_.dc(), &all, brush.get());
+  if (picture_) {
+    BITMAP bm{};
+    GetObjectW(picture_.get(), sizeof(bm), &bm);
+    win::MemDC src(CreateCompatibleDC(image_.dc()));
+    win::SelectGuard sel(src.get(), picture_.get());
+    BitBlt(image_.dc(), 0, 0, bm.bmWidth, bm.bmHeight, src.get(), 0, 0, SRCCOPY);
+  }
+  GdiFlush();
+}
+
+void PictureBox::Refresh() {
+  if (!hwnd_) return;
+  InvalidateRect(hwnd_, nullptr, FALSE);
+  UpdateWindow(hwnd_);
+}
+
+LRESULT PictureBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      GdiFlush();
+      BitBlt(dc, 0, 0, image_.width(), image_.height(), image_.dc(), 0, 0, SRCCOPY);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_SIZE:
+      ResizeImage(LOWORD(lp), HIWORD(lp));
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      // Like the toolkit's controls, a press captures the mouse so the release
+      // comes back here even off the box.
+      SetCapture(hwnd_);
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      if (GetCapture() == hwnd_ && (wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0) ReleaseCapture();
+      if (MouseUp) {
+        MouseEvent e;
+        e.Button = ButtonOf(msg);
+        e.Shift = ShiftState();
+        e.X = static_cast<float>(GET_X_LPARAM(lp));
+        e.Y = static_cast<float>(GET_Y_LPARAM(lp));
+        MouseUp(e);
+      }
+      return 0;
+    }
+    default:
+      return Window::WndProc(msg, wp, lp);
+  }
+}
+
+// ---------------------------------------------------------------- CommandButton
+
+bool CommandButton::Create(HWND parent, const std::wstring& caption, int x, int y, int w, int h) {
+  hwnd_ = CreateWindowExW(0, L"BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, x,
+                          y, w, h, parent, nullptr, App::Instance(), nullptr);
+  if (!hwnd_) return false;
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  SetPropW(hwnd_, kControlProp, this);
+  return true;
+}
+
+void CommandButton::Move(int x, int y, int w, int h) {
+  if (hwnd_) SetWindowPos(hwnd_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool CommandButton::Visible() const { return hwnd_ && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE); }
+void CommandButton::SetVisible(bool v) {
+  if (hwnd_) ShowWindow(hwnd_, v ? SW_SHOWNA : SW_HIDE);
+}
+
+bool CommandButton::Dispatch(HWND button) {
+  auto* self = static_cast<CommandButton*>(GetPropW(button, kControlProp));
+  if (!self) return false;
+  if (self->Click) self->Click();
+  return true;
+}
+
+// ---------------------------------------------------------------- Form
+
+int Form::LiveForms() { return g_liveForms; }
+
+bool Form::CreateForm(DWORD exStyle, DWORD style, const std::wstring& caption, int clientW, int clientH) {
+  RegisterClassOnce(L"OcuralForm", nullptr, CS_DBLCLKS);
+  RECT r{0, 0, clientW, clientH};
+  AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  const int w = r.right - r.left;
+  const int h = r.bottom - r.top;
+  // First place: centred on the work area of the primary screen.
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int x = work.left + ((work.right - work.left) - w) / 2;
+  const int y = work.top + ((work.bottom - work.top) - h) / 2;
+  if (!CreateWin(exStyle, L"OcuralForm", caption, style, x, y, w, h, nullptr)) return false;
+  ++g_liveForms;
+  return true;
+}
+
+void Form::OnDestroyed() {
+  if (--g_liveForms <= 0) PostQuitMessage(0);
+}
+
+double Form::Left() const {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  return r.left * Screen::TwipsPerPixelX();
+}
+
+double Form::Top() const {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  return r.top * Screen::TwipsPerPixelY();
+}
+
+double Form::Width() const {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  return (r.right - r.left) * Screen::TwipsPerPixelX();
+}
+
+double Form::Height() const {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  return (r.bottom - r.top) * Screen::TwipsPerPixelY();
+}
+
+void Form::SetLeft(double twips) {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  const int x = NearestInt32(twips / Screen::TwipsPerPixelX());
+  SetWindowPos(hwnd_, nullptr, x, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::SetTop(double twips) {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  const int y = NearestInt32(twips / Screen::TwipsPerPixelY());
+  SetWindowPos(hwnd_, nullptr, r.left, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool Form::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
+void Form::SetVisible(bool v) {
+  if (!hwnd_) return;
+  if (v) {
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd_);
+  } else {
+    ShowWindow(hwnd_, SW_HIDE);
+  }
+}
+
+void Form::Refresh() {
+  if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void Form::Unload(UnloadMode mode) {
+  if (!hwnd_) return;
+  int cancel = 0;
+  Form_QueryUnload(cancel, mode);
+  if (cancel != 0) return;
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void Form::SetBackColor(COLORREF c) {
+  backColor_ = c;
+  backBrush_.reset();
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Form::SetPicture(HBITMAP picture) {
+  picture_.reset(picture);
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Form::PaintBackground(HDC dc) {
+  RECT rc{};
+  GetClientRect(hwnd_, &rc);
+  if (!backBrush_) backBrush_.reset(CreateSolidBrush(backColor_));
+  FillRect(dc, &rc, backBrush_.get());
+  if (picture_) {
+    BITMAP bm{};
+    GetObjectW(picture_.get(), sizeof(bm), &bm);
+    win::MemDC src(CreateCompatibleDC(dc));
+    win::SelectGuard sel(src.get(), picture_.get());
+    BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, src.get(), 0, 0, SRCCOPY);
+  }
+}
+
+MouseEvent Form::MakeMouseEvent(int button, WPARAM, LPARAM lp) const {
+  MouseEvent e;
+  e.Button = button;
+  e.Shift = ShiftState();
+  e.X = static_cast<float>(GET_X_LPARAM(lp));
+  e.Y = static_cast<float>(GET_Y_LPARAM(lp));
+  if (scaleTwips_) {
+    e.X = static_cast<float>(e.X * Screen::TwipsPerPixelX());
+    e.Y = static_cast<float>(e.Y * Screen::TwipsPerPixelY());
+  }
+  return e;
+}
+
+LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      PaintBackground(reinterpret_cast<HDC>(wp));
+      return 1;
+    case WM_COMMAND:
+      if (lp && HIWORD(wp) == BN_CLICKED && CommandButton::Dispatch(reinterpret_cast<HWND>(lp))) return 0;
+      break;
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wp) == hwnd_ && LOWORD(lp) == HTCLIENT) {
+        SetCursor(mousePointer_ == kCustomPointer && mouseIcon_ ? mouseIcon_ : LoadCursorW(nullptr, IDC_ARROW));
+        return TRUE;
+      }
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      Form_MouseDown(MakeMouseEvent(ButtonOf(msg), wp, lp));
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      Form_MouseUp(MakeMouseEvent(ButtonOf(msg), wp, lp));
+      return 0;
+    case WM_MOUSEMOVE:
+      Form_MouseMove(MakeMouseEvent(HeldButtons(wp), wp, lp));
+      return 0;
+    case WM_CLOSE:
+      Unload(kFormControlMenu);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wp) Unload(kAppWindows);
+      return 0;
+    default:
+      break;
+  }
+  return Window::WndProc(msg, wp, lp);
+}
+
+int RunMessageLoop() {
+  MSG msg;
+  while (Form::LiveForms() > 0) {
+    const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+    if (r == 0 || r == -1) break;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+}  // namespace ocural::forms

@@ -1,0 +1,193 @@
+// A thin forms toolkit over Win32: forms with their own scale and unload
+// request, picture boxes with a persistent off-screen image, command buttons,
+// and the screen and application objects.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/win/handles.h"
+
+namespace ocural::forms {
+
+enum MouseButton { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
+enum MousePointer { kDefaultPointer = 0, kCustomPointer = 99 };
+enum UnloadMode { kFormControlMenu = 0, kFormCode = 1, kAppWindows = 2 };
+
+struct MouseEvent {
+  int Button = 0;  // the button that changed (down/up) or the buttons held (move)
+  int Shift = 0;   // 1 shift, 2 ctrl, 4 alt
+  float X = 0;     // in the receiver's scale
+  float Y = 0;
+};
+
+class Screen {
+ public:
+  static double TwipsPerPixelX();
+  static double TwipsPerPixelY();
+  static double Width();   // twips
+  static double Height();  // twips
+};
+
+class App {
+ public:
+  static HINSTANCE Instance();
+  // Folder of the executable, without a trailing backslash except at a drive's root.
+  static std::wstring Path();
+  static std::wstring EXEName();
+  static int Major();
+  static int Minor();
+  static int Revision();
+  static std::wstring Title();
+};
+
+// Base of every window the toolkit makes: one trampoline turns messages into
+// a virtual call on the owning object.
+class Window {
+ public:
+  Window() = default;
+  virtual ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  HWND hWnd() const { return hwnd_; }
+
+ protected:
+  bool CreateWin(DWORD exStyle, const wchar_t* className, const std::wstring& text, DWORD style, int x, int y,
+                 int w, int h, HWND parent);
+  static void RegisterClassOnce(const wchar_t* className, HCURSOR cursor, UINT style = 0);
+  virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+  virtual void OnDestroyed() {}
+
+  HWND hwnd_ = nullptr;
+
+ private:
+  static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+};
+
+// A picture box: a child window whose drawing goes to an off-screen image
+// (the persistent image) that only a refresh puts on the screen.
+class PictureBox : public Window {
+ public:
+  std::function<void(const MouseEvent&)> MouseUp;
+
+  bool Create(HWND parent, int x, int y, int w, int h, bool visible);
+  void Move(int x, int y, int w, int h);
+  int Left() const;
+  int Top() const;
+  int ScaleWidth() const { return image_.width(); }
+  int ScaleHeight() const { return image_.height(); }
+  bool Visible() const;
+  void SetVisible(bool v);
+
+  COLORREF BackColor() const { return backColor_; }
+  void SetBackColor(COLORREF c) { backColor_ = c; }
+  // The background picture; the box owns it. A null handle removes it.
+  void SetPicture(HBITMAP picture);
+  HBITMAP Picture() const { return picture_.get(); }
+
+  HDC hDC() const { return image_.dc(); }
+  HBITMAP Image() const { return image_.bitmap(); }
+  // Clears the persistent image to the background colour and picture.
+  void Cls();
+  // Shows the persistent image on the screen now.
+  void Refresh();
+  // Colour of a pixel of the persistent image, CLR_INVALID outside it.
+  COLORREF Point(int x, int y) const { return image_.Pixel(x, y); }
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void ResizeImage(int w, int h);
+
+  win::DibImage image_;
+  COLORREF backColor_ = RGB(255, 255, 255);
+  win::Bitmap picture_;
+};
+
+// A push button; Click runs when the user presses and releases it.
+class CommandButton {
+ public:
+  std::function<void()> Click;
+
+  CommandButton() = default;
+  CommandButton(const CommandButton&) = delete;
+  CommandButton& operator=(const CommandButton&) = delete;
+
+  bool Create(HWND parent, const std::wstring& caption, int x, int y, int w, int h);
+  void Move(int x, int y, int w, int h);
+  bool Visible() const;
+  void SetVisible(bool v);
+  HWND hWnd() const { return hwnd_; }
+  // Called by the parent form when the button reports a click.
+  static bool Dispatch(HWND button);
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+// A top-level window with the load / show / unload life of a form.
+class Form : public Window {
+ public:
+  // Position and size in twips, as the toolkit measures windows.
+  double Left() const;
+  double Top() const;
+  double Width() const;
+  double Height() const;
+  void SetLeft(double twips);
+  void SetTop(double twips);
+
+  bool Visible() const;
+  void SetVisible(bool v);
+  // Repaints the form and its elements at once.
+  void Refresh();
+
+  bool IsLoaded() const { return hwnd_ != nullptr; }
+  // Asks the form to unload: Form_QueryUnload may cancel; otherwise the window goes.
+  void Unload(UnloadMode mode = kFormCode);
+
+  void SetMousePointer(int pointer) { mousePointer_ = pointer; }
+  int MousePointer() const { return mousePointer_; }
+  void SetMouseIcon(HCURSOR cursor) { mouseIcon_ = cursor; }
+
+  void SetBackColor(COLORREF c);
+  // The background picture drawn at the top-left corner; the form owns it.
+  void SetPicture(HBITMAP picture);
+  HBITMAP Picture() const { return picture_.get(); }
+
+  // Number of forms whose windows exist; the message loop ends at zero.
+  static int LiveForms();
+
+ protected:
+  bool CreateForm(DWORD exStyle, DWORD style, const std::wstring& caption, int clientW, int clientH);
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void OnDestroyed() override;
+
+  virtual void Form_QueryUnload(int& cancel, int unloadMode) {
+    (void)cancel;
+    (void)unloadMode;
+  }
+  virtual void Form_MouseDown(const MouseEvent&) {}
+  virtual void Form_MouseMove(const MouseEvent&) {}
+  virtual void Form_MouseUp(const MouseEvent&) {}
+
+  bool scaleTwips_ = false;  // mouse positions in pixels unless the form measures in twips
+
+ private:
+  MouseEvent MakeMouseEvent(int button, WPARAM wp, LPARAM lp) const;
+  void PaintBackground(HDC dc);
+
+  int mousePointer_ = kDefaultPointer;
+  HCURSOR mouseIcon_ = nullptr;
+  COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
+  win::Bitmap picture_;
+  win::Brush backBrush_;
+};
+
+// The toolkit's message loop; returns when the last form has gone.
+int RunMessageLoop();
+
+}  // namespace ocural::forms

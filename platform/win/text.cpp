@@ -1,0 +1,32 @@
+#include "platform/win/text.h"
+
+namespace ocural::win {
+namespace {
+
+std::string Narrow(UINT codePage, const std::wstring& text) {
+  if (text.empty()) return {};
+  const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                    nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+  return out;
+}
+
+std::wstring Widen(UINT codePage, const std::string& text) {
+  if (text.empty()) return {};
+  const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
+  return out;
+}
+
+}  // namespace
+
+std::string ToAnsi(const std::wstring& text) { return Narrow(CP_ACP, text); }
+std::wstring FromAnsi(const std::string& text) { return Widen(CP_ACP, text); }
+std::wstring FromUtf8(const std::string& text) { return Widen(CP_UTF8, text); }
+std::string ToUtf8(const std::wstring& text) { return Narrow(CP_UTF8, text); }
+
+}  // namespace ocural::win

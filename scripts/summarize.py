@@ -1,0 +1,25 @@
+#!/usr/bin/env python3
+"""Adds up GoogleTest XML reports and prints the closing 'N passed, N failed' line."""
+import sys
+import xml.etree.ElementTree as ET
+
+passed = failed = skipped = 0
+missing = []
+for path in sys.argv[1:]:
+    try:
+        root = ET.parse(path).getroot()
+    except (OSError, ET.ParseError):
+        missing.append(path)
+        continue
+    for case in root.iter("testcase"):
+        if case.find("failure") is not None or case.find("error") is not None:
+            failed += 1
+        elif case.get("result") == "skipped" or case.find("skipped") is not None:
+            skipped += 1
+        else:
+            passed += 1
+for path in missing:
+    print(f"no report from {path} (the suite crashed or did not run)")
+    failed += 1
+print(f"{passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
+sys.exit(1 if failed else 0)
