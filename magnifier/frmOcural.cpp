@@ -11,6 +11,7 @@ namespace {
 constexpr COLORREF kBodyColour = RGB(192, 255, 192);
 constexpr int kClientWidth = 201;
 constexpr int kClientHeight = 225;
+constexpr DWORD kCaptureSettleMs = 40;
 }  // namespace
 
 FrmOcural& frmOcural() {
@@ -84,24 +85,49 @@ void FrmOcural::Form_QueryUnload(int& cancel, int unloadMode) {
 
 void FrmOcural::WMSizeOrMove() {
   if (IsCapturing) return;
-  CaptureScreen();
-  RenderLens();
+  // Another program may move the window while a snapshot is being taken (its
+  // request is handled while this thread waits on other windows' repaints).
+  // That move found IsCapturing set and was dropped, and the snapshot may show
+  // the window itself; take it again, a bounded number of times.
+  for (int round = 0; round < 3; ++round) {
+    movedDuringCapture_ = false;
+    CaptureScreen();
+    RenderLens();
+    if (!movedDuringCapture_) break;
+  }
+}
+
+void FrmOcural::NoteMoveDuringCapture() {
+  if (IsCapturing && !movingForCapture_) movedDuringCapture_ = true;
 }
 
 void FrmOcural::CaptureScreen() {
   if (IsCapturing) return;
   IsCapturing = true;
   const int32_t oldTop = NearestInt32(Top());
+  movingForCapture_ = true;
   SetTop(-Height());
+  movingForCapture_ = false;
   Refresh();
   for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
     if (w != hwnd_) UpdateWindow(w);
   }
+  // UpdateWindow repaints other programs' windows in their own time: under
+  // Wine the uncovered area reaches the screen a little later, and a composing
+  // desktop shows the change at its next frame. Without this pause the
+  // snapshot can still hold the magnifier's own image where it stood.
+  Sleep(kCaptureSettleMs);
   const int screenW = NearestInt32(forms::Screen::Width() / forms::Screen::TwipsPerPixelX());
   const int screenH = NearestInt32(forms::Screen::Height() / forms::Screen::TwipsPerPixelY());
   BitBlt(picManaita.hDC(), 0, 0, screenW, screenH, mdlCommon::DesktopDC, 0, 0, SRCCOPY);
   GdiFlush();
-  SetTop(oldTop);
+  // A move by someone else meanwhile has put the window where it belongs now;
+  // going back to the old place would undo it.
+  if (!movedDuringCapture_) {
+    movingForCapture_ = true;
+    SetTop(oldTop);
+    movingForCapture_ = false;
+  }
   Refresh();
   IsCapturing = false;
 }

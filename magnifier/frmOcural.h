@@ -20,6 +20,9 @@ class FrmOcural : public forms::Form {
   void Show();
 
   void WMSizeOrMove();
+  // Called by the hook for a move or size change that arrives while a
+  // snapshot is being taken and is not the snapshot's own.
+  void NoteMoveDuringCapture();
   bool AlwaysTop() const { return alwaysTop_; }
   void SetAlwaysTop(bool NewValue);
   void LoadSetting();
@@ -54,6 +57,8 @@ class FrmOcural : public forms::Form {
   void RenderLens();
   void UpdateTrayTip();
 
+  bool movingForCapture_ = false;
+  bool movedDuringCapture_ = false;
   int16_t zoomX_ = 0;
   bool alwaysTop_ = false;
   StartupValues startup_;

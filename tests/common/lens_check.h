@@ -65,7 +65,11 @@ inline std::string CheckMagnified(const std::function<uint32_t(int, int)>& pixel
     for (size_t k = 0; k < v.size(); ++k) {
       if (v[k] == -1) continue;
       if (prev == -1) {
-        if (v[k] != first && !visible) return std::string(axis) + ": first pixel does not show the first source pixel";
+        if (v[k] != first && !visible) {
+          std::ostringstream e;
+          e << axis << ": lens " << k << " shows " << v[k] << ", want the first source pixel " << first;
+          return e.str();
+        }
         runs.push_back(1);
       } else if (v[k] == prev) {
         ++runs.back();

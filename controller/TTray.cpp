@@ -1,0 +1,68 @@
+#include "controller/TTray.h"
+
+#include <shellapi.h>
+
+#include <cstddef>
+
+#include "controller/core/tray_record.h"
+#include "platform/win/forms.h"
+#include "platform/win/text.h"
+
+namespace ocural::TTray {
+namespace {
+
+// The record built by the core must be the first part of the system's own.
+constexpr TrayRecordLayout kLayout = TrayRecordLayoutFor(sizeof(void*));
+static_assert(offsetof(NOTIFYICONDATAA, cbSize) == kLayout.cbSize, "cbSize");
+static_assert(offsetof(NOTIFYICONDATAA, hWnd) == kLayout.hWnd, "hWnd");
+static_assert(offsetof(NOTIFYICONDATAA, uID) == kLayout.uID, "uID");
+static_assert(offsetof(NOTIFYICONDATAA, uFlags) == kLayout.uFlags, "uFlags");
+static_assert(offsetof(NOTIFYICONDATAA, uCallbackMessage) == kLayout.uCallbackMessage, "uCallbackMessage");
+static_assert(offsetof(NOTIFYICONDATAA, hIcon) == kLayout.hIcon, "hIcon");
+static_assert(offsetof(NOTIFYICONDATAA, szTip) == kLayout.szTip, "szTip");
+static_assert(offsetof(NOTIFYICONDATAA, szTip) + kTrayTipField == kLayout.size, "first-version size");
+static_assert(sizeof(void*) == 4 ? kLayout.size == 88 : kLayout.size == 104, "record size");
+
+bool IsLead(unsigned char b) { return IsDBCSLeadByte(b) != FALSE; }
+
+uint64_t HandleBits(const void* handle) {
+  return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(handle));
+}
+
+}  // namespace
+
+std::vector<uint8_t> TrayRecordFor(HWND hWnd, UINT flags, HICON hIcon, const std::wstring& tip) {
+  return BuildTrayRecord(sizeof(void*), HandleBits(hWnd), flags, HandleBits(hIcon), win::ToAnsi(tip), IsLead);
+}
+
+void NotifyTray(HWND hWnd, UINT flags, HICON hIcon, const std::wstring& tip, DWORD message) {
+  std::vector<uint8_t> record = TrayRecordFor(hWnd, flags, hIcon, tip);
+  Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(record.data()));
+}
+
+std::wstring AppExePath() {
+  std::wstring path = forms::App::Path();
+  if (path.empty() || path.back() != L'\\') path += L'\\';
+  return path + forms::App::EXEName() + L".exe";
+}
+
+void NotifyTrayAppIcon(HWND hWnd, UINT flags, int iconIndex, const std::wstring& tip, DWORD message) {
+  const std::string exe = win::ToAnsi(AppExePath());
+  HICON largeIcon = nullptr;
+  HICON smallIcon = nullptr;
+  ExtractIconExA(exe.c_str(), iconIndex, &largeIcon, &smallIcon, 1);
+  NotifyTray(hWnd, flags, smallIcon, tip, message);
+  if (largeIcon != nullptr) DestroyIcon(largeIcon);
+  if (smallIcon != nullptr) DestroyIcon(smallIcon);
+}
+
+void Win32TrayPlatform::NotifyTray(uint32_t flags, uint64_t hIcon, const std::wstring& tip, uint32_t message) {
+  TTray::NotifyTray(hWnd_, flags, reinterpret_cast<HICON>(static_cast<uintptr_t>(hIcon)), tip, message);
+}
+
+void Win32TrayPlatform::NotifyTrayAppIcon(uint32_t flags, int iconIndex, const std::wstring& tip,
+                                          uint32_t message) {
+  TTray::NotifyTrayAppIcon(hWnd_, flags, iconIndex, tip, message);
+}
+
+}  // namespace ocural::TTray

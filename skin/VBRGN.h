@@ -1,0 +1,54 @@
+// Shapes a skinned window to its body picture: every pixel of the picture
+// that is not the transparent colour belongs to the window, every other pixel
+// is cut away.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "skin/core/region_runs.h"
+
+namespace ocural::VBRGN {
+
+// A transparent colour above 0xFFFFFF means: the picture's top-left pixel.
+constexpr int32_t UseTopLeftColor = ::ocural::UseTopLeftColor;
+
+// Wine hands a window's region to the X server in one request, which holds at
+// most this many rectangles; a longer one ends the program. Under Wine such
+// outlines are refused.
+constexpr size_t kWineMaxRegionRects = 32767;
+
+// True when the program runs under Wine rather than Windows.
+bool RunningUnderWine();
+
+// Reads the window's outer size worth of pixels from image (GetDIBits through
+// dc, 32 bits, bottom-up), cuts out the transparent colour and sets the result
+// as the window's region, redrawing the window. The window owns the region
+// from then on. Returns the region applied, or nullptr when none could be made
+// or applied (the window keeps the region it had then), also under Wine for
+// outlines of more than kWineMaxRegionRects rectangles.
+HRGN ShapeWindow(HWND hwnd, HDC dc, HBITMAP image, int32_t transparentColour);
+
+// The region of the rectangles: one ExtCreateRegion call for lists of up to
+// about a thousand (every bundled skin); longer lists, and lists the single
+// call is refused for, go through BuildRegionInChunks. No rectangles give an
+// empty region. nullptr when GDI fails.
+HRGN BuildRegion(const std::vector<RunRect>& rects);
+
+// The region made from blocks of at most chunkRects rectangles (0: the
+// default size), one ExtCreateRegion each, joined pairwise with CombineRgn so
+// each rectangle is copied about log2(blocks) times.
+HRGN BuildRegionInChunks(const std::vector<RunRect>& rects, size_t chunkRects);
+
+// The same region made one rectangle at a time (CreateRectRgn and CombineRgn
+// per run), kept to check BuildRegion against and to measure it.
+HRGN BuildRegionPerRun(const std::vector<RunRect>& rects);
+
+// Deletes a region the caller still owns. 0 for a null handle, otherwise
+// DeleteObject's result.
+int DeleteRegion(HRGN region);
+
+}  // namespace ocural::VBRGN

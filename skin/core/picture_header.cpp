@@ -1,0 +1,246 @@
+#include "skin/core/picture_header.h"
+
+#include <cstring>
+
+namespace ocural {
+
+namespace {
+
+uint16_t LE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t LE32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+uint16_t BE16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+uint32_t BE32(const uint8_t* p) {
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
+}
+
+bool SideOk(int64_t side) { return side >= 1 && side <= kMaxPictureSide; }
+
+std::optional<PictureHeader> Sized(PictureFormat format, int64_t width, int64_t height) {
+  if (!SideOk(width) || !SideOk(height)) return std::nullopt;
+  return PictureHeader{format, static_cast<int32_t>(width), static_cast<int32_t>(height)};
+}
+
+// ---------------------------------------------------------------------------
+// BMP
+
+constexpr size_t kBmpFileHeader = 14;
+
+std::optional<PictureHeader> InspectBmp(const uint8_t* d, size_t size) {
+  if (size < kBmpFileHeader + 4) return std::nullopt;
+  const uint64_t offBits = LE32(d + 10);
+  const uint64_t infoSize = LE32(d + 14);
+  int64_t width = 0;
+  int64_t height = 0;
+  bool topDown = false;
+  uint32_t bitCount = 0;
+  uint32_t compression = 0;
+  uint64_t sizeImage = 0;
+  uint64_t colours = 0;
+  uint64_t paletteEntry = 4;
+  uint64_t masks = 0;  // bit masks stored after a 40-byte header
+  if (infoSize == 12) {
+    if (size < kBmpFileHeader + 12) return std::nullopt;
+    width = LE16(d + 18);
+    height = LE16(d + 20);
+    if (LE16(d + 22) != 1) return std::nullopt;
+    bitCount = LE16(d + 24);
+    paletteEntry = 3;
+  } else if (infoSize >= 40 && infoSize <= 256) {
+    if (size < kBmpFileHeader + infoSize) return std::nullopt;
+    width = static_cast<int32_t>(LE32(d + 18));
+    const int32_t h = static_cast<int32_t>(LE32(d + 22));
+    topDown = h < 0;
+    height = topDown ? -static_cast<int64_t>(h) : h;
+    if (LE16(d + 26) != 1) return std::nullopt;
+    bitCount = LE16(d + 28);
+    compression = LE32(d + 30);
+    sizeImage = LE32(d + 34);
+    colours = LE32(d + 46);
+    if (compression == 3 && infoSize == 40) masks = 12;
+  } else {
+    return std::nullopt;
+  }
+
+  switch (compression) {
+    case 0:  // BI_RGB
+      if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
+          bitCount != 32) {
+        return std::nullopt;
+      }
+      break;
+    case 1:  // BI_RLE8
+      if (bitCount != 8 || topDown) return std::nullopt;
+      break;
+    case 2:  // BI_RLE4
+      if (bitCount != 4 || topDown) return std::nullopt;
+      break;
+    case 3:  // BI_BITFIELDS
+      if (bitCount != 16 && bitCount != 32) return std::nullopt;
+      break;
+    default:
+      return std::nullopt;
+  }
+  if (!SideOk(width) || !SideOk(height)) return std::nullopt;
+
+  if (bitCount <= 8) {
+    const uint64_t full = uint64_t{1} << bitCount;
+    if (colours == 0) colours = full;
+    if (colours > full) return std::nullopt;
+  } else {
+    colours = 0;  // an optional palette for high-colour pictures is not used
+  }
+  const uint64_t tablesEnd = kBmpFileHeader + infoSize + masks + colours * paletteEntry;
+  if (tablesEnd > size || offBits < kBmpFileHeader + infoSize + masks) return std::nullopt;
+
+  uint64_t pixelBytes = 0;
+  if (compression == 0 || compression == 3) {
+    const uint64_t stride = ((static_cast<uint64_t>(width) * bitCount + 31) / 32) * 4;
+    pixelBytes = stride * static_cast<uint64_t>(height);
+  } else {
+    pixelBytes = sizeImage != 0 ? sizeImage : 2;  // at least an end-of-picture code
+  }
+  if (offBits > size || pixelBytes > size - offBits) return std::nullopt;
+  return Sized(PictureFormat::Bmp, width, height);
+}
+
+// ---------------------------------------------------------------------------
+// PNG: the chunks are walked up to IEND.
+
+std::optional<PictureHeader> InspectPng(const uint8_t* d, size_t size) {
+  static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  if (size < 8 || std::memcmp(d, kSignature, 8) != 0) return std::nullopt;
+  size_t pos = 8;
+  bool first = true;
+  std::optional<PictureHeader> header;
+  bool sawData = false;
+  while (true) {
+    if (size - pos < 12) return std::nullopt;  // length, type and CRC at least
+    const uint64_t length = BE32(d + pos);
+    const uint8_t* type = d + pos + 4;
+    if (length > 0x7FFFFFFF || length > size - pos - 12) return std::nullopt;
+    const uint8_t* body = d + pos + 8;
+    if (first) {
+      if (std::memcmp(type, "IHDR", 4) != 0 || length != 13) return std::nullopt;
+      header = Sized(PictureFormat::Png, BE32(body), BE32(body + 4));
+      if (!header) return std::nullopt;
+      first = false;
+    } else if (std::memcmp(type, "IDAT", 4) == 0) {
+      sawData = true;
+    } else if (std::memcmp(type, "IEND", 4) == 0) {
+      return sawData ? header : std::nullopt;
+    }
+    pos += static_cast<size_t>(length) + 12;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// GIF: the blocks are walked up to the trailer or the end of the file.
+
+// Skips data sub-blocks starting at pos; false when they run past the end.
+bool SkipSubBlocks(const uint8_t* d, size_t size, size_t& pos) {
+  while (true) {
+    if (pos >= size) return false;
+    const size_t n = d[pos];
+    ++pos;
+    if (n == 0) return true;
+    if (n > size - pos) return false;
+    pos += n;
+  }
+}
+
+std::optional<PictureHeader> InspectGif(const uint8_t* d, size_t size) {
+  if (size < 13) return std::nullopt;
+  if (std::memcmp(d, "GIF87a", 6) != 0 && std::memcmp(d, "GIF89a", 6) != 0) return std::nullopt;
+  const std::optional<PictureHeader> header = Sized(PictureFormat::Gif, LE16(d + 6), LE16(d + 8));
+  if (!header) return std::nullopt;
+  size_t pos = 13;
+  const uint8_t flags = d[10];
+  if (flags & 0x80) {
+    const size_t table = size_t{3} << ((flags & 7) + 1);
+    if (table > size - pos) return std::nullopt;
+    pos += table;
+  }
+  bool sawImage = false;
+  while (pos < size) {
+    const uint8_t block = d[pos++];
+    if (block == 0x3B) break;  // trailer
+    if (block == 0x21) {       // extension: label, then sub-blocks
+      if (pos >= size) return std::nullopt;
+      ++pos;
+      if (!SkipSubBlocks(d, size, pos)) return std::nullopt;
+    } else if (block == 0x2C) {  // image descriptor
+      if (size - pos < 9) return std::nullopt;
+      const uint8_t imageFlags = d[pos + 8];
+      pos += 9;
+      if (imageFlags & 0x80) {
+        const size_t table = size_t{3} << ((imageFlags & 7) + 1);
+        if (table > size - pos) return std::nullopt;
+        pos += table;
+      }
+      if (pos >= size) return std::nullopt;
+      const uint8_t minCodeSize = d[pos++];
+      if (minCodeSize < 2 || minCodeSize > 11) return std::nullopt;
+      if (!SkipSubBlocks(d, size, pos)) return std::nullopt;
+      sawImage = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  return sawImage ? header : std::nullopt;
+}
+
+// ---------------------------------------------------------------------------
+// JPEG: the segments are walked up to the first scan, whose data must be
+// followed by the end-of-image marker.
+
+bool IsStartOfFrame(uint8_t marker) {
+  return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+std::optional<PictureHeader> InspectJpeg(const uint8_t* d, size_t size) {
+  if (size < 4 || d[0] != 0xFF || d[1] != 0xD8) return std::nullopt;
+  size_t pos = 2;
+  std::optional<PictureHeader> header;
+  while (true) {
+    const size_t start = pos;
+    while (pos < size && d[pos] == 0xFF) ++pos;  // one or more 0xFF before a marker
+    if (pos == start || pos >= size) return std::nullopt;
+    const uint8_t marker = d[pos++];
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
+    if (marker == 0xD9 || marker == 0xD8) return std::nullopt;  // ended before any scan
+    if (size - pos < 2) return std::nullopt;
+    const size_t length = BE16(d + pos);
+    if (length < 2 || length > size - pos) return std::nullopt;
+    if (IsStartOfFrame(marker)) {
+      if (length < 8) return std::nullopt;
+      header = Sized(PictureFormat::Jpeg, BE16(d + pos + 5), BE16(d + pos + 3));
+      if (!header) return std::nullopt;
+    }
+    pos += length;
+    if (marker == 0xDA) break;  // start of scan: entropy-coded data follows
+  }
+  if (!header) return std::nullopt;
+  // Inside scan data 0xFF is always followed by 0x00 or a restart marker, so
+  // FF D9 appears only as the end of the picture.
+  for (size_t i = pos; i + 1 < size; ++i) {
+    if (d[i] == 0xFF && d[i + 1] == 0xD9) return header;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<PictureHeader> InspectPicture(const uint8_t* data, size_t size) {
+  if (!data || size < 4) return std::nullopt;
+  if (data[0] == 'B' && data[1] == 'M') return InspectBmp(data, size);
+  if (data[0] == 0x89 && data[1] == 'P') return InspectPng(data, size);
+  if (data[0] == 'G' && data[1] == 'I') return InspectGif(data, size);
+  if (data[0] == 0xFF && data[1] == 0xD8) return InspectJpeg(data, size);
+  return std::nullopt;
+}
+
+}  // namespace ocural

@@ -1,0 +1,32 @@
+// What can be told about a picture file from its bytes before a decoder sees
+// it: the format, the pixel size, and whether the file holds all the parts its
+// headers promise. Files that fail here are never handed to a decoder, so a
+// hand-made, cut-off or absurd file cannot bring the program down.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace ocural {
+
+enum class PictureFormat { Bmp, Gif, Jpeg, Png };
+
+// Pictures larger than this on either side are refused.
+constexpr int32_t kMaxPictureSide = 16384;
+
+struct PictureHeader {
+  PictureFormat format = PictureFormat::Bmp;
+  int32_t width = 0;
+  int32_t height = 0;  // always positive, also for top-down BMPs
+};
+
+// The format and size of a BMP (uncompressed, bit fields or RLE; the Windows
+// and OS/2 headers), GIF, JPEG or PNG file held in data[0..size). Nothing for
+// an unknown format, a size of 0 or above kMaxPictureSide, a depth or
+// compression the format does not have, and a file cut short: BMP pixel rows
+// or colour table missing, GIF blocks, JPEG segments or the end marker
+// missing, PNG chunks or the closing IEND chunk missing.
+std::optional<PictureHeader> InspectPicture(const uint8_t* data, size_t size);
+
+}  // namespace ocural

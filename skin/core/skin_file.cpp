@@ -1,0 +1,63 @@
+#include "skin/core/skin_file.h"
+
+#include <optional>
+#include <string>
+
+#include "platform/core/vbmath.h"
+#include "platform/core/vbtext.h"
+
+namespace ocural {
+
+const wchar_t kSkinSection[] = L"OcuralSkin";
+
+namespace {
+
+// The text as ASCII bytes, or nothing when a character is outside ASCII.
+std::optional<std::string> NarrowAscii(const std::wstring& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (wchar_t c : text) {
+    const auto code = static_cast<unsigned long>(c);
+    if (code > 0x7F) return std::nullopt;
+    out.push_back(static_cast<char>(code));
+  }
+  return out;
+}
+
+}  // namespace
+
+int32_t SkinNumber(const std::wstring& text) {
+  const std::optional<std::string> ascii = NarrowAscii(text);
+  if (!ascii || !IsNumeric(*ascii)) return 0;
+  const std::optional<double> value = ParseNumber(*ascii);
+  if (!value) return 0;
+  return NearestInt32(*value);
+}
+
+bool SkinVisible(const std::wstring& text) { return SkinNumber(text) != 0; }
+
+SkinFile ReadSkinFile(const SkinKeyReader& readKey) {
+  SkinFile skin;
+  if (!readKey) return skin;
+  auto number = [&](const wchar_t* key) { return SkinNumber(readKey(key)); };
+  skin.name = readKey(L"name");
+  skin.author = readKey(L"author");
+  skin.description = readKey(L"description");
+  skin.base = readKey(L"base");
+  skin.lens = readKey(L"lens");
+  skin.lensOffsetX = number(L"lensoffsetx");
+  skin.lensOffsetY = number(L"lensoffsety");
+  skin.inVisible = SkinVisible(readKey(L"inbuttonvisible"));
+  skin.inRect.x1 = number(L"inrectx1");
+  skin.inRect.x2 = number(L"inrectx2");
+  skin.inRect.y1 = number(L"inrecty1");
+  skin.inRect.y2 = number(L"inrecty2");
+  skin.outVisible = SkinVisible(readKey(L"outbuttonvisible"));
+  skin.outRect.x1 = number(L"outrectx1");
+  skin.outRect.x2 = number(L"outrectx2");
+  skin.outRect.y1 = number(L"outrecty1");
+  skin.outRect.y2 = number(L"outrecty2");
+  return skin;
+}
+
+}  // namespace ocural

@@ -1,0 +1,344 @@
+#include "tests/e2e/harness.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "tests/common/pattern.h"
+
+namespace ocural::e2e {
+namespace {
+
+constexpr UINT kSetPhaseMsg = WM_APP + 1;
+
+std::wstring ExeFolder() {
+  wchar_t buf[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, buf, MAX_PATH);
+  std::wstring p(buf);
+  return p.substr(0, p.find_last_of(L'\\'));
+}
+
+std::wstring ArtifactsFolder() {
+  wchar_t buf[1024] = {};
+  const DWORD n = GetEnvironmentVariableW(L"OCURAL_TEST_ARTIFACTS", buf, 1024);
+  std::wstring p = n > 0 && n < 1024 ? std::wstring(buf, n) : ExeFolder();
+  if (!p.empty() && p[0] == L'/') {
+    for (auto& c : p) {
+      if (c == L'/') c = L'\\';
+    }
+    p = L"Z:" + p;
+  }
+  return p;
+}
+
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = fd.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring full = folder + L"\\" + name;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full);
+      } else {
+        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(full.c_str());
+      }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+DWORD Now() { return GetTickCount(); }
+
+void Pump(DWORD ms) {
+  const DWORD start = Now();
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  } while (Now() - start < ms);
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = Now();
+  for (;;) {
+    if (done()) return true;
+    if (Now() - start >= timeoutMs) return false;
+    Pump(25);
+  }
+}
+
+// ---------------------------------------------------------------- PatternWindow
+
+PatternWindow::PatternWindow() {
+  image_.Create(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  Render();
+  ready_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, &PatternWindow::ThreadMain, this, 0, nullptr);
+  WaitForSingleObject(ready_, 10000);
+  Pump(200);
+}
+
+PatternWindow::~PatternWindow() {
+  if (hwnd_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+  if (thread_) {
+    WaitForSingleObject(thread_, 5000);
+    CloseHandle(thread_);
+  }
+  if (ready_) CloseHandle(ready_);
+}
+
+void PatternWindow::Render() {
+  const int w = image_.width();
+  const int h = image_.height();
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const uint32_t c = testing::PatternColour(x, y, phase_);
+      image_.bits()[static_cast<size_t>(y) * w + x] = ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+    }
+  }
+}
+
+void PatternWindow::SetPhase(int phase) {
+  phase_ = phase;
+  SendMessageW(hwnd_, kSetPhaseMsg, 0, 0);
+  Pump(100);
+}
+
+LRESULT CALLBACK PatternWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<PatternWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  switch (msg) {
+    case WM_NCCREATE:
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+      break;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      if (self) BitBlt(dc, 0, 0, self->image_.width(), self->image_.height(), self->image_.dc(), 0, 0, SRCCOPY);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case kSetPhaseMsg:
+      if (self) {
+        self->Render();
+        InvalidateRect(hwnd, nullptr, FALSE);
+        UpdateWindow(hwnd);
+      }
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+DWORD WINAPI PatternWindow::ThreadMain(void* param) {
+  auto* self = static_cast<PatternWindow*>(param);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &PatternWindow::Proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"OcuralTestPattern";
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  RegisterClassW(&wc);
+  self->hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"OcuralTestPattern", L"pattern", WS_POPUP | WS_VISIBLE, 0, 0,
+                                self->image_.width(), self->image_.height(), nullptr, nullptr,
+                                GetModuleHandleW(nullptr), self);
+  UpdateWindow(self->hwnd_);
+  SetEvent(self->ready_);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------- ScreenShot
+
+ScreenShot::ScreenShot() {
+  const int w = GetSystemMetrics(SM_CXSCREEN);
+  const int h = GetSystemMetrics(SM_CYSCREEN);
+  image_.Create(w, h);
+  win::WindowDC screen(nullptr);
+  BitBlt(image_.dc(), 0, 0, w, h, screen.get(), 0, 0, SRCCOPY);
+  GdiFlush();
+}
+
+bool ScreenShot::SaveBmp(const std::wstring& path) const {
+  const int w = image_.width();
+  const int h = image_.height();
+  const int stride = (w * 3 + 3) & ~3;
+  BITMAPFILEHEADER fh{};
+  BITMAPINFOHEADER ih{};
+  ih.biSize = sizeof(ih);
+  ih.biWidth = w;
+  ih.biHeight = h;
+  ih.biPlanes = 1;
+  ih.biBitCount = 24;
+  ih.biSizeImage = static_cast<DWORD>(stride * h);
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof(fh) + sizeof(ih);
+  fh.bfSize = fh.bfOffBits + ih.biSizeImage;
+  std::ofstream out(path.c_str(), std::ios::binary);
+  if (!out) return false;
+  out.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
+  out.write(reinterpret_cast<const char*>(&ih), sizeof(ih));
+  std::vector<char> row(static_cast<size_t>(stride), 0);
+  for (int y = h - 1; y >= 0; --y) {
+    for (int x = 0; x < w; ++x) {
+      const COLORREF c = At(x, y);
+      row[x * 3 + 0] = static_cast<char>(GetBValue(c));
+      row[x * 3 + 1] = static_cast<char>(GetGValue(c));
+      row[x * 3 + 2] = static_cast<char>(GetRValue(c));
+    }
+    out.write(row.data(), stride);
+  }
+  return static_cast<bool>(out);
+}
+
+std::wstring SaveFailureShot(const std::string& name) {
+  std::wstring wname(name.begin(), name.end());
+  for (auto& c : wname) {
+    if (c == L'/' || c == L'\\' || c == L':') c = L'_';
+  }
+  const std::wstring path = ArtifactsFolder() + L"\\" + wname + L".bmp";
+  ScreenShot().SaveBmp(path);
+  return path;
+}
+
+// ---------------------------------------------------------------- OcuralApp
+
+OcuralApp::OcuralApp() {
+  static int counter = 0;
+  wchar_t tmp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, tmp);
+  std::wostringstream name;
+  name << tmp << L"ocural-e2e-" << GetCurrentProcessId() << L"-" << ++counter;
+  folder_ = name.str();
+  RemoveTree(folder_);
+  CreateDirectoryW(folder_.c_str(), nullptr);
+  CopyFileW((ExeFolder() + L"\\Ocural.exe").c_str(), PathOf(L"Ocural.exe").c_str(), FALSE);
+}
+
+OcuralApp::~OcuralApp() {
+  if (pi_.hProcess) {
+    if (Running()) {
+      if (HWND w = MainWindow()) PostMessageW(w, WM_CLOSE, 0, 0);
+      if (WaitForSingleObject(pi_.hProcess, 5000) != WAIT_OBJECT_0) {
+        TerminateProcess(pi_.hProcess, 99);
+        WaitForSingleObject(pi_.hProcess, 5000);
+      }
+    }
+    CloseHandle(pi_.hProcess);
+    CloseHandle(pi_.hThread);
+  }
+  RemoveTree(folder_);
+}
+
+void OcuralApp::WriteFile(const std::wstring& name, const std::string& bytes) const {
+  std::ofstream out(PathOf(name).c_str(), std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string OcuralApp::ReadFile(const std::wstring& name) const {
+  std::ifstream in(PathOf(name).c_str(), std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool OcuralApp::Start() {
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  std::wstring cmd = L"\"" + PathOf(L"Ocural.exe") + L"\"";
+  return CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si, &pi_) != 0;
+}
+
+std::vector<HWND> OcuralApp::Windows() const {
+  struct Ctx {
+    DWORD pid;
+    std::vector<HWND> found;
+  } ctx{pi_.dwProcessId, {}};
+  EnumWindows(
+      [](HWND w, LPARAM lp) -> BOOL {
+        auto* c = reinterpret_cast<Ctx*>(lp);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == c->pid) c->found.push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&ctx));
+  return ctx.found;
+}
+
+HWND OcuralApp::MainWindow() const {
+  if (main_ && IsWindow(main_)) return main_;
+  main_ = nullptr;
+  for (HWND w : Windows()) {
+    wchar_t cls[64] = {}, text[64] = {};
+    GetClassNameW(w, cls, 64);
+    GetWindowTextW(w, text, 64);
+    if (std::wstring(cls) == L"OcuralForm" && std::wstring(text) == L"Pebwick Ocural" && IsWindowVisible(w)) {
+      main_ = w;
+      break;
+    }
+  }
+  return main_;
+}
+
+bool OcuralApp::WaitForMainWindow(DWORD timeoutMs) {
+  return WaitFor([this] { return MainWindow() != nullptr; }, timeoutMs);
+}
+
+HWND OcuralApp::Lens() const {
+  HWND lens = nullptr;
+  HWND child = nullptr;
+  while ((child = FindWindowExW(MainWindow(), child, L"OcuralPictureBox", nullptr)) != nullptr) {
+    if (IsWindowVisible(child)) lens = child;
+  }
+  return lens;
+}
+
+RECT OcuralApp::LensRect() const {
+  RECT r{};
+  GetWindowRect(Lens(), &r);
+  return r;
+}
+
+RECT OcuralApp::WindowRect() const {
+  RECT r{};
+  GetWindowRect(MainWindow(), &r);
+  return r;
+}
+
+bool OcuralApp::Running() const {
+  return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+long OcuralApp::WaitExit(DWORD timeoutMs) {
+  if (!pi_.hProcess) return -1;
+  if (WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(pi_.hProcess, &code);
+  return static_cast<long>(code);
+}
+
+}  // namespace ocural::e2e

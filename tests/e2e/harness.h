@@ -1,0 +1,97 @@
+// End-to-end harness: runs the real Ocural.exe in an application folder of its
+// own, paints a known pattern behind it, reads the screen back and drives it
+// with real input, the way a person uses it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/win/handles.h"
+
+namespace ocural::e2e {
+
+// Milliseconds since an arbitrary start.
+DWORD Now();
+// Polls `done` until it holds or `timeoutMs` passes; pumps this thread's messages meanwhile.
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs);
+// Sleeps while pumping this thread's messages.
+void Pump(DWORD ms);
+
+// A full-screen window on its own thread showing the coordinate pattern.
+class PatternWindow {
+ public:
+  PatternWindow();
+  ~PatternWindow();
+  PatternWindow(const PatternWindow&) = delete;
+  PatternWindow& operator=(const PatternWindow&) = delete;
+  // Changes the phase bit of the pattern and waits until it is painted.
+  void SetPhase(int phase);
+  int Phase() const { return phase_; }
+  HWND hWnd() const { return hwnd_; }
+
+ private:
+  static DWORD WINAPI ThreadMain(void* self);
+  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+  void Render();
+
+  HANDLE thread_ = nullptr;
+  HANDLE ready_ = nullptr;
+  HWND hwnd_ = nullptr;
+  volatile LONG phase_ = 0;
+  win::DibImage image_;
+};
+
+// A copy of the whole screen.
+class ScreenShot {
+ public:
+  ScreenShot();
+  COLORREF At(int x, int y) const { return image_.Pixel(x, y); }
+  int Width() const { return image_.width(); }
+  int Height() const { return image_.height(); }
+  // Writes a 24-bit BMP (the test script turns it into a PNG).
+  bool SaveBmp(const std::wstring& path) const;
+
+ private:
+  win::DibImage image_;
+};
+
+// Keeps a screenshot next to the test log; returns its path.
+std::wstring SaveFailureShot(const std::string& name);
+
+// Ocural.exe running in a fresh application folder.
+class OcuralApp {
+ public:
+  OcuralApp();
+  ~OcuralApp();
+  OcuralApp(const OcuralApp&) = delete;
+  OcuralApp& operator=(const OcuralApp&) = delete;
+
+  const std::wstring& Folder() const { return folder_; }
+  std::wstring PathOf(const std::wstring& name) const { return folder_ + L"\\" + name; }
+  void WriteFile(const std::wstring& name, const std::string& bytes) const;
+  std::string ReadFile(const std::wstring& name) const;
+
+  bool Start();
+  // The main window once it is visible; null until then.
+  HWND MainWindow() const;
+  bool WaitForMainWindow(DWORD timeoutMs = 15000);
+  HWND Lens() const;
+  RECT LensRect() const;
+  RECT WindowRect() const;
+  bool Running() const;
+  // Waits for the process to end; returns its exit code or -1 on time-out.
+  long WaitExit(DWORD timeoutMs);
+  DWORD ProcessId() const { return pi_.dwProcessId; }
+  // Top-level windows of the process that still exist.
+  std::vector<HWND> Windows() const;
+
+ private:
+  std::wstring folder_;
+  PROCESS_INFORMATION pi_{};
+  mutable HWND main_ = nullptr;
+};
+
+}  // namespace ocural::e2e

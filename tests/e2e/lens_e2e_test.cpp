@@ -1,0 +1,188 @@
+// The real program on a screen that shows a coordinate pattern: the lens must
+// show exactly the source rectangle the lens formulas give, in order.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/common/lens_check.h"
+#include "tests/common/pattern.h"
+#include "tests/e2e/harness.h"
+
+namespace ocural::e2e {
+namespace {
+
+using testing::CheckMagnified;
+using testing::ExpectedSource;
+
+// The source rectangle for a lens at `r`, worked out here on its own:
+// centred, 1/zoom of the size, halves rounded to even at every step.
+ExpectedSource SourceFor(const RECT& r, int zoom) {
+  const double w = r.right - r.left, h = r.bottom - r.top;
+  const double cx = std::nearbyint(w / 2 + r.left), cy = std::nearbyint(h / 2 + r.top);
+  ExpectedSource s;
+  s.width = static_cast<int>(std::nearbyint(w / zoom));
+  s.height = static_cast<int>(std::nearbyint(h / zoom));
+  s.x = static_cast<int>(std::nearbyint(cx - s.width / 2.0));
+  s.y = static_cast<int>(std::nearbyint(cy - s.height / 2.0));
+  return s;
+}
+
+// Reads the lens off the screen and checks it; "" when it is right.
+std::string LensShows(const OcuralApp& app, int zoom, int phase) {
+  const RECT r = app.LensRect();
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return "no lens on the screen";
+  ScreenShot shot;
+  return CheckMagnified([&](int i, int j) { return shot.At(r.left + i, r.top + j); }, w, h, SourceFor(r, zoom),
+                        phase);
+}
+
+// Waits until the lens is right, or gives the last complaint.
+std::string WaitForLens(const OcuralApp& app, int zoom, int phase, DWORD timeoutMs = 10000) {
+  std::string last;
+  WaitFor(
+      [&] {
+        last = LensShows(app, zoom, phase);
+        return last.empty();
+      },
+      timeoutMs);
+  if (!last.empty()) {
+    static int n = 0;
+    const RECT r = app.LensRect();
+    SaveFailureShot("lens-" + std::to_string(++n));
+    last += " (lens at " + std::to_string(r.left) + "," + std::to_string(r.top) + ")";
+  }
+  return last;
+}
+
+void MoveWindowTo(HWND w, int x, int y) {
+  SetWindowPos(w, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+class LensE2E : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (HasFailure()) {
+      const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+      SaveFailureShot(std::string(info->test_suite_name()) + "." + info->name());
+    }
+  }
+  PatternWindow pattern_;
+  OcuralApp app_;
+};
+
+TEST_F(LensE2E, StartsInItsDesignedLookWithoutATaskbarButton) {
+  ASSERT_TRUE(app_.Start());
+  ASSERT_TRUE(app_.WaitForMainWindow());
+  HWND w = app_.MainWindow();
+  RECT client{};
+  GetClientRect(w, &client);
+  EXPECT_EQ(client.right, 201);
+  EXPECT_EQ(client.bottom, 225);
+  // Read the places while no snapshot is being taken (during one the window
+  // stands above the screen).
+  ASSERT_EQ(WaitForLens(app_, 2, 0), "");
+  RECT wr{}, lens{};
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        wr = app_.WindowRect();
+        lens = app_.LensRect();
+        const RECT again = app_.WindowRect();
+        return wr.top >= 0 && EqualRect(&wr, &again);
+      },
+      5000));
+  EXPECT_EQ(wr.right - wr.left, 201) << "no border";
+  const LONG ex = GetWindowLongW(w, GWL_EXSTYLE);
+  EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
+  EXPECT_FALSE(ex & WS_EX_APPWINDOW);
+  EXPECT_FALSE(GetWindowLongW(w, GWL_STYLE) & WS_CAPTION);
+  EXPECT_EQ(GetWindow(w, GW_OWNER), nullptr);
+
+  EXPECT_EQ(lens.left - wr.left, 8);
+  EXPECT_EQ(lens.top - wr.top, 8);
+  EXPECT_EQ(lens.right - lens.left, 185);
+  EXPECT_EQ(lens.bottom - lens.top, 185);
+
+  HWND plus = FindWindowExW(w, nullptr, L"Button", L"+");
+  HWND minus = FindWindowExW(w, nullptr, L"Button", L"-");
+  ASSERT_NE(plus, nullptr);
+  ASSERT_NE(minus, nullptr);
+  RECT pr{}, mr{};
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        wr = app_.WindowRect();
+        GetWindowRect(plus, &pr);
+        GetWindowRect(minus, &mr);
+        const RECT again = app_.WindowRect();
+        return wr.top >= 0 && EqualRect(&wr, &again);
+      },
+      5000));
+  EXPECT_EQ(pr.left - wr.left, 8);
+  EXPECT_EQ(pr.top - wr.top, 200);
+  EXPECT_EQ(pr.right - pr.left, 17);
+  EXPECT_EQ(mr.left - wr.left, 32);
+  EXPECT_EQ(mr.bottom - mr.top, 17);
+
+  // Light green body around the lens (the rectangle is read afresh: during a
+  // snapshot the window stands above the screen).
+  auto bodyIsGreen = [&] {
+    const RECT r = app_.WindowRect();
+    ScreenShot shot;
+    return shot.At(r.left + 3, r.top + 3) == RGB(192, 255, 192) &&
+           shot.At(r.left + 100, r.top + 196) == RGB(192, 255, 192) &&
+           shot.At(r.right - 2, r.bottom - 2) == RGB(192, 255, 192) &&
+           shot.At(r.left + 7, r.top + 100) == RGB(192, 255, 192);
+  };
+  EXPECT_TRUE(WaitFor(bodyIsGreen, 5000));
+}
+
+TEST_F(LensE2E, LensShowsTheScreenUnderItAtTheStartFactorTwo) {
+  ASSERT_TRUE(app_.Start());
+  ASSERT_TRUE(app_.WaitForMainWindow());
+  EXPECT_EQ(WaitForLens(app_, 2, 0), "");
+}
+
+TEST_F(LensE2E, EveryMoveTakesANewSnapshotAndNothingElseDoes) {
+  ASSERT_TRUE(app_.Start());
+  ASSERT_TRUE(app_.WaitForMainWindow());
+  ASSERT_EQ(WaitForLens(app_, 2, 0), "");
+
+  // The screen changes, but no event reached the magnifier: the lens keeps
+  // the old snapshot (there is no timer).
+  pattern_.SetPhase(1);
+  Pump(600);
+  EXPECT_EQ(LensShows(app_, 2, 0), "");
+
+  // A move from outside takes a new snapshot at the new place.
+  MoveWindowTo(app_.MainWindow(), 600, 330);
+  EXPECT_EQ(WaitForLens(app_, 2, 1), "");
+  EXPECT_EQ(app_.WindowRect().left, 600);
+
+  // And a second place, near the top-left, with the pattern changed again.
+  pattern_.SetPhase(0);
+  MoveWindowTo(app_.MainWindow(), 230, 60);
+  EXPECT_EQ(WaitForLens(app_, 2, 0), "");
+  EXPECT_EQ(app_.WindowRect().top, 60) << "the capture must put the window back where it was";
+}
+
+TEST_F(LensE2E, LensNeverShowsTheMagnifierItself) {
+  ASSERT_TRUE(app_.Start());
+  ASSERT_TRUE(app_.WaitForMainWindow());
+  ASSERT_EQ(WaitForLens(app_, 2, 0), "");
+  // Small steps: each new snapshot is taken where the old window stood. The
+  // places are our own numbers: the window's rectangle read back during one
+  // of its captures would say it is above the screen.
+  int x = 300, y = 200;
+  MoveWindowTo(app_.MainWindow(), x, y);
+  ASSERT_EQ(WaitForLens(app_, 2, 0), "");
+  for (int k = 1; k <= 4; ++k) {
+    x += 23;
+    y += 17;
+    MoveWindowTo(app_.MainWindow(), x, y);
+    EXPECT_EQ(WaitForLens(app_, 2, 0), "") << "step " << k;
+  }
+  EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().left == x && app_.WindowRect().top == y; }, 3000));
+}
+
+}  // namespace
+}  // namespace ocural::e2e
