@@ -12,14 +12,14 @@ what="${1:-all}"   # all | program
 configure() {  # dir [cmake args...]
   local dir="$1"; shift
   if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$dir.configure.log" 2>&1 ||
+    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=${OCURAL_BUILD_TYPE:-RelWithDebInfo} "$@" >"$dir.configure.log" 2>&1 ||
       { cat "$dir.configure.log"; return 1; }
   fi
 }
 
 mkdir -p "$root/build"
 if [ "$what" = all ]; then
-  configure "$root/build/native"
+  OCURAL_BUILD_TYPE=Debug configure "$root/build/native"
   cmake --build "$root/build/native" -j"$jobs"
 fi
 

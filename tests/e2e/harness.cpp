@@ -272,20 +272,24 @@ bool OcuralApp::Start() {
   return CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si, &pi_) != 0;
 }
 
+namespace {
+struct WindowsOfProcess {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindowOfProcess(HWND w, LPARAM lp) {
+  auto* c = reinterpret_cast<WindowsOfProcess*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid == c->pid) c->found.push_back(w);
+  return TRUE;
+}
+}  // namespace
+
 std::vector<HWND> OcuralApp::Windows() const {
-  struct Ctx {
-    DWORD pid;
-    std::vector<HWND> found;
-  } ctx{pi_.dwProcessId, {}};
-  EnumWindows(
-      [](HWND w, LPARAM lp) -> BOOL {
-        auto* c = reinterpret_cast<Ctx*>(lp);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (pid == c->pid) c->found.push_back(w);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&ctx));
+  WindowsOfProcess ctx{pi_.dwProcessId, {}};
+  EnumWindows(&CollectWindowOfProcess, reinterpret_cast<LPARAM>(&ctx));
   return ctx.found;
 }
 
