@@ -1,9 +1,15 @@
 #include "magnifier/frmOcural.h"
 
+#include "controller/core/tray_record.h"
+#include "magnifier/core/zoom.h"
 #include "magnifier/lens_draw.h"
 #include "magnifier/mdlCommon.h"
 #include "platform/core/vbmath.h"
 #include "resources/resource.h"
+#include "settings/AppSettings.h"
+#include "settings/core/ini_access.h"
+#include "settings/win32_profile.h"
+#include "skin/mdlSkinSupporter.h"
 
 namespace ocural {
 
@@ -24,7 +30,15 @@ class FrmOcural::Host : public MainWindowHost {
  public:
   explicit Host(FrmOcural& f) : f_(f) {}
   void LoadSetting() override { f_.LoadSetting(); }
-  StartupValues Startup() const override { return f_.startup_; }
+  StartupValues Startup() const override {
+    StartupValues v;
+    v.NoLoadSkin = AppSettings.NoLoadSkin;
+    v.LastSkin = AppSettings.LastSkin;
+    v.LastX = AppSettings.LastX;
+    v.LastY = AppSettings.LastY;
+    v.LastMagnification = AppSettings.LastMagnification;
+    return v;
+  }
   void LoadSkin(const std::wstring&) override {
     // No skins yet: the window keeps its designed look.
   }
@@ -60,9 +74,12 @@ void FrmOcural::Load() {
   SetMouseIcon(handCursor_);
   picOcural.SetBackColor(RGB(255, 255, 255));
   picOcural.Create(hwnd_, 8, 8, 185, 185, true);
+  picOcural.MouseUp = [this](const forms::MouseEvent& e) { picOcural_MouseUp(e); };
   picManaita.Create(hwnd_, 16, 16, 89, 89, false);
   cmdZoomIn.Create(hwnd_, L"+", 8, 200, 17, 17);
   cmdZoomOut.Create(hwnd_, L"-", 32, 200, 17, 17);
+  cmdZoomIn.Click = [this] { cmdZoomIn_Click(); };
+  cmdZoomOut.Click = [this] { cmdZoomOut_Click(); };
   Form_Load();
 }
 
@@ -167,15 +184,143 @@ void FrmOcural::SetAlwaysTop(bool NewValue) {
 }
 
 void FrmOcural::LoadSetting() {
-  // First-start values until the settings file is read.
-  startup_ = StartupValues{};
-  settingAlwaysTop_ = true;
+  Win32Profile profile;
+  INIAccess ini(profile);
+  LoadSettings(ini, AppSettings, LocaleDecimalSeparator());
 }
 
-void FrmOcural::ApplySetting() { SetAlwaysTop(settingAlwaysTop_); }
+void FrmOcural::ApplySetting() { SetAlwaysTop(AppSettings.AlwaysTop); }
 
-void FrmOcural::SaveSetting() {}
+void FrmOcural::SaveSetting() {
+  Win32Profile profile;
+  INIAccess ini(profile);
+  SaveSettings(ini, AppSettings, CurrentSkin, Left(), Top(), zoomX_);
+}
 
-void FrmOcural::UpdateTrayTip() {}
+void FrmOcural::UpdateTrayTip() { trayTip_ = MagnifierTipText(zoomX_, SkinName); }
+
+void FrmOcural::cmdZoomIn_Click() {
+  // The factor is a 16-bit number: at its largest it stays there.
+  if (zoomX_ >= INT16_MAX) return;
+  SetZoomX(ZoomedIn(zoomX_));
+}
+
+void FrmOcural::cmdZoomOut_Click() {
+  if (zoomX_ == 1) return;
+  SetZoomX(static_cast<int16_t>(zoomX_ - 1));
+}
+
+bool FrmOcural::ZoomButtonHot(float x, float y, ZoomControl which) const {
+  if (which == ZoomControl::In) {
+    return ZoomAreaHot(x, y, ZoomRect{InRectX1, InRectX2, InRectY1, InRectY2}, cmdZoomIn.Visible());
+  }
+  return ZoomAreaHot(x, y, ZoomRect{OutRectX1, OutRectX2, OutRectY1, OutRectY2}, cmdZoomOut.Visible());
+}
+
+void FrmOcural::Form_MouseDown(const forms::MouseEvent& e) {
+  if (e.Button != forms::kLeftButton) return;
+  if (ZoomButtonHot(e.X, e.Y, ZoomControl::In)) {
+    cmdZoomIn_Click();
+  } else if (ZoomButtonHot(e.X, e.Y, ZoomControl::Out)) {
+    cmdZoomOut_Click();
+  } else {
+    if (dragging_) return;
+    dragging_ = true;
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    POINT grab{};
+    GetCursorPos(&grab);
+    grab.x -= r.left;
+    grab.y -= r.top;
+    if (forms::RunningUnderWine()) {
+      // Wine deactivates a window that leaves the screen, which cancels the
+      // system's move at the first snapshot: the drag is followed here.
+      FollowDrag(grab);
+    } else {
+      // Let the system move the window as if its title bar had been grabbed.
+      ReleaseCapture();
+      SendMessageA(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    }
+    dragging_ = false;
+  }
+}
+
+void FrmOcural::FollowDrag(POINT grab) {
+  // Keeps the point that was grabbed under the pointer until the button is
+  // let go; every new place reaches the hook as WM_MOVE. Positions come from
+  // the mouse messages themselves, so the place at the release is exact.
+  SetCapture(hwnd_);
+  auto moveTo = [&](POINT pt) {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    const int x = pt.x - grab.x;
+    const int y = pt.y - grab.y;
+    if (r.left != x || r.top != y) {
+      SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  };
+  bool done = false;
+  while (!done && IsWindowVisible(hwnd_)) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 15, QS_ALLINPUT);
+    MSG msg;
+    bool moved = false;
+    POINT last{};
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        done = true;
+        break;
+      }
+      if (msg.message == WM_MOUSEMOVE) {
+        moved = true;
+        last = msg.pt;
+        continue;
+      }
+      if (msg.message == WM_LBUTTONUP) {
+        moved = true;
+        last = msg.pt;
+        done = true;
+        break;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (moved) {
+      moveTo(last);
+    } else if (!done && GetAsyncKeyState(VK_LBUTTON) < 0) {
+      // The snapshot's move off the screen can take the mouse capture away
+      // for a moment; follow the pointer itself meanwhile.
+      POINT pt{};
+      GetCursorPos(&pt);
+      moveTo(pt);
+    }
+    // The button may have been let go where this window could not hear it.
+    if (!done && GetAsyncKeyState(VK_LBUTTON) >= 0) {
+      POINT pt{};
+      GetCursorPos(&pt);
+      moveTo(pt);
+      done = true;
+    }
+    if (!done && GetCapture() != hwnd_) SetCapture(hwnd_);
+  }
+  if (GetCapture() == hwnd_) ReleaseCapture();
+}
+
+void FrmOcural::Form_MouseMove(const forms::MouseEvent& e) {
+  const bool hot = ZoomButtonHot(e.X, e.Y, ZoomControl::In) || ZoomButtonHot(e.X, e.Y, ZoomControl::Out);
+  SetMousePointer(hot ? forms::kCustomPointer : forms::kDefaultPointer);
+}
+
+void FrmOcural::Form_MouseUp(const forms::MouseEvent& e) {
+  if (e.Button == forms::kRightButton) ShowPopupMenu();
+}
+
+void FrmOcural::picOcural_MouseUp(const forms::MouseEvent& e) {
+  if (e.Button == forms::kRightButton) ShowPopupMenu();
+}
+
+void FrmOcural::ShowPopupMenu() {
+  // The popup menu belongs to the controller window, which comes later.
+}
 
 }  // namespace ocural

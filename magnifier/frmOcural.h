@@ -37,6 +37,17 @@ class FrmOcural : public forms::Form {
   forms::CommandButton cmdZoomIn;
   forms::CommandButton cmdZoomOut;
 
+  // What the loaded skin leaves on the window; zoom rectangles in window
+  // pixels, edges included.
+  int32_t InRectX1 = 0, InRectX2 = 0, InRectY1 = 0, InRectY2 = 0;
+  int32_t OutRectX1 = 0, OutRectX2 = 0, OutRectY1 = 0, OutRectY2 = 0;
+  HRGN WindowRegion = nullptr;
+  HRGN LensRegion = nullptr;
+  std::wstring SkinName;
+
+  // The text handed to the tray icon's tip: " [x<factor>] <skin name>".
+  const std::wstring& TrayTipText() const { return trayTip_; }
+
   // Lens state.
   bool IsCapturing = false;
   int32_t SourceX = 0;
@@ -46,6 +57,9 @@ class FrmOcural : public forms::Form {
 
  protected:
   void Form_QueryUnload(int& cancel, int unloadMode) override;
+  void Form_MouseDown(const forms::MouseEvent& e) override;
+  void Form_MouseMove(const forms::MouseEvent& e) override;
+  void Form_MouseUp(const forms::MouseEvent& e) override;
 
  private:
   class Host;
@@ -56,13 +70,20 @@ class FrmOcural : public forms::Form {
   void CalcSourceRect();
   void RenderLens();
   void UpdateTrayTip();
+  void cmdZoomIn_Click();
+  void cmdZoomOut_Click();
+  enum class ZoomControl { In, Out };
+  bool ZoomButtonHot(float x, float y, ZoomControl which) const;
+  void ShowPopupMenu();
+  void FollowDrag(POINT grab);
+  void picOcural_MouseUp(const forms::MouseEvent& e);
 
   bool movingForCapture_ = false;
+  bool dragging_ = false;
   bool movedDuringCapture_ = false;
   int16_t zoomX_ = 0;
   bool alwaysTop_ = false;
-  StartupValues startup_;
-  bool settingAlwaysTop_ = true;
+  std::wstring trayTip_;
   HCURSOR handCursor_ = nullptr;
 };
 

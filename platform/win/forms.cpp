@@ -428,6 +428,16 @@ void Form::Unload(UnloadMode mode) {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
+void Form::SetMousePointer(int pointer) {
+  if (pointer == mousePointer_) return;
+  mousePointer_ = pointer;
+  // Show the change at once when the pointer is over the form itself.
+  POINT pt{};
+  if (hwnd_ && GetCursorPos(&pt) && WindowFromPoint(pt) == hwnd_) {
+    SetCursor(mousePointer_ == kCustomPointer && mouseIcon_ ? mouseIcon_ : LoadCursorW(nullptr, IDC_ARROW));
+  }
+}
+
 void Form::SetBackColor(COLORREF c) {
   backColor_ = c;
   backBrush_.reset();
@@ -505,6 +515,14 @@ LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
   }
   return Window::WndProc(msg, wp, lp);
+}
+
+bool RunningUnderWine() {
+  static const bool wine = [] {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+  }();
+  return wine;
 }
 
 int RunMessageLoop() {

@@ -149,7 +149,7 @@ class Form : public Window {
   // Asks the form to unload: Form_QueryUnload may cancel; otherwise the window goes.
   void Unload(UnloadMode mode = kFormCode);
 
-  void SetMousePointer(int pointer) { mousePointer_ = pointer; }
+  void SetMousePointer(int pointer);
   int MousePointer() const { return mousePointer_; }
   void SetMouseIcon(HCURSOR cursor) { mouseIcon_ = cursor; }
 
@@ -186,6 +186,10 @@ class Form : public Window {
   win::Bitmap picture_;
   win::Brush backBrush_;
 };
+
+// True under Wine, whose window manager integration differs from Windows in
+// ways the program has to work around.
+bool RunningUnderWine();
 
 // The toolkit's message loop; returns when the last form has gone.
 int RunMessageLoop();

@@ -78,6 +78,46 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
   }
 }
 
+// ---------------------------------------------------------------- input
+
+void MouseTo(int x, int y) {
+  // Absolute coordinates run 0..65535 over the screen; rounding up lands on
+  // the pixel asked for.
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = static_cast<LONG>((static_cast<long long>(x) * 65536 + w - 1) / w);
+  in.mi.dy = static_cast<LONG>((static_cast<long long>(y) * 65536 + h - 1) / h);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(in));
+  Pump(30);
+}
+
+namespace {
+void SendButton(int button, bool down) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  if (button == 2) {
+    in.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+  } else if (button == 4) {
+    in.mi.dwFlags = down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
+  } else {
+    in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  }
+  SendInput(1, &in, sizeof(in));
+  Pump(60);
+}
+}  // namespace
+
+void MouseDown(int button) { SendButton(button, true); }
+void MouseUp(int button) { SendButton(button, false); }
+
+void ClickAt(int x, int y, int button) {
+  MouseTo(x, y);
+  MouseDown(button);
+  MouseUp(button);
+}
+
 // ---------------------------------------------------------------- PatternWindow
 
 PatternWindow::PatternWindow() {

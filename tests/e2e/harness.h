@@ -58,6 +58,12 @@ class ScreenShot {
   win::DibImage image_;
 };
 
+// Real input through SendInput, in screen pixels.
+void MouseTo(int x, int y);
+void MouseDown(int button = 1);  // 1 left, 2 right, 4 middle
+void MouseUp(int button = 1);
+void ClickAt(int x, int y, int button = 1);
+
 // Keeps a screenshot next to the test log; returns its path.
 std::wstring SaveFailureShot(const std::string& name);
 

@@ -1,0 +1,7 @@
+#include "skin/mdlSkinSupporter.h"
+
+namespace ocural {
+
+std::wstring CurrentSkin;
+
+}  // namespace ocural

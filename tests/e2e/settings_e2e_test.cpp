@@ -1,0 +1,102 @@
+// The settings file beside the program: read at start, written at the end.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/harness.h"
+#include "tests/e2e/lens_probe.h"
+
+namespace ocural::e2e {
+namespace {
+
+class SettingsE2E : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (HasFailure()) {
+      const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+      SaveFailureShot(std::string(info->test_suite_name()) + "." + info->name());
+    }
+  }
+  // Starts, waits for the first lens, ends with a close request.
+  void RunOnce(int zoom) {
+    ASSERT_TRUE(app_.Start());
+    ASSERT_TRUE(app_.WaitForMainWindow());
+    ASSERT_EQ(WaitForLens(app_, zoom, 0), "");
+  }
+  void Close() {
+    PostMessageW(app_.MainWindow(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(app_.WaitExit(10000), 0);
+  }
+  bool Topmost() { return (GetWindowLongW(app_.MainWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+  PatternWindow pattern_;
+  OcuralApp app_;
+};
+
+TEST_F(SettingsE2E, FirstStartWritesTheNineKeysInOrder) {
+  RunOnce(2);
+  EXPECT_TRUE(Topmost()) << "always on top is on by default";
+  RECT r{};
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        r = app_.WindowRect();
+        return r.top >= 0;
+      },
+      3000));
+  Close();
+  const std::string want = "[OcuralSetting]\r\nAlwaysTop=1\r\nColorPicker=0\r\nNoLoadSkin=0\r\nShowTrayIcon=1\r\n"
+                           "ColorPickMode=0\r\nLastSkin=\r\nLastX=" +
+                           std::to_string(r.left * 15) + "\r\nLastY=" + std::to_string(r.top * 15) +
+                           "\r\nLastMagnification=2\r\n";
+  EXPECT_EQ(app_.ReadFile(L"Ocural.ini"), want);
+}
+
+TEST_F(SettingsE2E, ReopensWhereItWasClosedAtTheSavedFactor) {
+  app_.WriteFile(L"Ocural.ini",
+                 "[OcuralSetting]\r\nAlwaysTop=0\r\nColorPicker=1\r\nNoLoadSkin=1\r\nShowTrayIcon=0\r\n"
+                 "ColorPickMode=3\r\nLastSkin=none.vsk\r\nLastX=6000\r\nLastY=2250.4\r\nLastMagnification=5\r\n");
+  RunOnce(5);
+  EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().left == 400 && app_.WindowRect().top == 150; }, 3000))
+      << "6000 and 2250 twips are 400 and 150 pixels";
+  EXPECT_FALSE(Topmost());
+  // Move it, then close: the new place is saved with the other values as read.
+  MoveWindowTo(app_.MainWindow(), 123, 234);
+  ASSERT_EQ(WaitForLens(app_, 5, 0), "");
+  Close();
+  EXPECT_EQ(app_.ReadFile(L"Ocural.ini"),
+            "[OcuralSetting]\r\nAlwaysTop=0\r\nColorPicker=1\r\nNoLoadSkin=1\r\nShowTrayIcon=0\r\n"
+            "ColorPickMode=3\r\nLastSkin=\r\nLastX=1845\r\nLastY=3510\r\nLastMagnification=5\r\n");
+}
+
+TEST_F(SettingsE2E, NegativeOrJunkPlacesKeepTheSystemPlaceAndJunkFactorGivesTwo) {
+  app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\nLastX=-45\r\nLastY= 1.5e3 \r\nLastMagnification=yes\r\n");
+  RunOnce(2);
+  EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().top == 100; }, 3000)) << "1.5e3 twips is 100 pixels";
+  EXPECT_EQ(app_.WindowRect().left, (1024 - 201) / 2) << "the first place, centred";
+  Close();
+}
+
+TEST_F(SettingsE2E, AlwaysTopPutsTheWindowInTheTopmostBand) {
+  app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\nAlwaysTop=1\r\n");
+  RunOnce(2);
+  EXPECT_TRUE(Topmost());
+  Close();
+  EXPECT_NE(app_.ReadFile(L"Ocural.ini").find("AlwaysTop=1\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsE2E, ReadOnlySettingsFileEndsCleanlyAndStaysAsItWas) {
+  const std::string before = "[OcuralSetting]\r\nLastMagnification=3\r\n";
+  app_.WriteFile(L"Ocural.ini", before);
+  SetFileAttributesW(app_.PathOf(L"Ocural.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+  // Root can write read-only files under Wine: hold the file open without
+  // sharing writes, as another program might.
+  HANDLE lock = CreateFileW(app_.PathOf(L"Ocural.ini").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  RunOnce(3);
+  PostMessageW(app_.MainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(app_.WaitExit(10000), 0);
+  if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+  SetFileAttributesW(app_.PathOf(L"Ocural.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(app_.ReadFile(L"Ocural.ini"), before);
+}
+
+}  // namespace
+}  // namespace ocural::e2e
