@@ -168,7 +168,7 @@ void Bench(Picture& p, int repeats, bool perRunToo, HWND window) {
                  : " (FAILED)";
   }
 
-  std::printf("%-28s %8s runs | runs %8.2f ms | ExtCreateRegion %8.2f ms | ShapeWindow %8.2f ms%s",
+  std::printf("%-28s %8s runs | runs %8.2f ms | BuildRegion %8.2f ms | ShapeWindow %8.2f ms%s",
               p.name.c_str(), std::to_string(runs.size()).c_str(), tRuns, tOne, tShape, shaped.c_str());
   if (perRunToo) {
     const double tPer = MedianMs(repeats, 120000, [&] { ocural::win::Region r(VBRGN::BuildRegionPerRun(runs)); }, &n4);

@@ -10,6 +10,16 @@ add_custom_command(
   COMMENT "Drawing the icon and the cursor")
 add_custom_target(ocural_art DEPENDS ${ART_DIR}/ocural.ico ${ART_DIR}/hand.cur)
 
+# The bundled skins beside the program, and a first settings file naming one.
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/round.vsk ${CMAKE_BINARY_DIR}/plain.vsk
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/skins/make_skins.py ${CMAKE_BINARY_DIR}
+  DEPENDS ${CMAKE_SOURCE_DIR}/skins/make_skins.py
+  COMMENT "Drawing the bundled skins")
+add_custom_target(ocural_skins ALL
+  DEPENDS ${CMAKE_BINARY_DIR}/round.vsk ${CMAKE_BINARY_DIR}/plain.vsk
+  COMMAND ${CMAKE_COMMAND} -DINI=${CMAKE_BINARY_DIR}/Ocural.ini -P ${CMAKE_SOURCE_DIR}/cmake/default_settings.cmake)
+
 configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
 
 if(MINGW)
@@ -34,7 +44,7 @@ target_link_libraries(ocural_app PUBLIC ocural_core ${OCURAL_WIN_LIBS})
 target_compile_definitions(ocural_core PUBLIC NOMINMAX)
 
 add_executable(Ocural WIN32 ${CMAKE_SOURCE_DIR}/magnifier/WinMain.cpp ${CMAKE_SOURCE_DIR}/resources/Ocural.rc)
-add_dependencies(Ocural ocural_art)
+add_dependencies(Ocural ocural_art ocural_skins)
 target_include_directories(Ocural PRIVATE ${ART_DIR} ${CMAKE_SOURCE_DIR}/resources ${CMAKE_BINARY_DIR}/generated)
 target_compile_options(Ocural PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${OCURAL_WARNINGS}>)
 target_link_libraries(Ocural PRIVATE ocural_app)

@@ -39,9 +39,7 @@ class FrmOcural::Host : public MainWindowHost {
     v.LastMagnification = AppSettings.LastMagnification;
     return v;
   }
-  void LoadSkin(const std::wstring&) override {
-    // No skins yet: the window keeps its designed look.
-  }
+  void LoadSkin(const std::wstring& fileName) override { f_.LoadSkin(fileName); }
   void SetLeftTwips(int32_t twips) override { f_.SetLeft(twips); }
   void SetTopTwips(int32_t twips) override { f_.SetTop(twips); }
   void LoadSubCtrl() override {}
@@ -56,7 +54,7 @@ class FrmOcural::Host : public MainWindowHost {
   void Hide() override { f_.SetVisible(false); }
   void HideTrayIcon() override {}
   void SaveSetting() override { f_.SaveSetting(); }
-  void UnloadSkin() override {}
+  void UnloadSkin() override { f_.UnloadSkin(); }
   void RemoveHook() override { mdlCommon::RemoveHook(); }
   void UnloadSubCtrl() override {}
 

@@ -20,6 +20,7 @@ class FrmOcural : public forms::Form {
   void Show();
 
   void WMSizeOrMove();
+  void ReloadSkin(const std::wstring& FileName);
   // Called by the hook for a move or size change that arrives while a
   // snapshot is being taken and is not the snapshot's own.
   void NoteMoveDuringCapture();
@@ -66,6 +67,8 @@ class FrmOcural : public forms::Form {
   friend class Host;
 
   void Form_Load();
+  void LoadSkin(const std::wstring& FileName);
+  void UnloadSkin();
   void CaptureScreen();
   void CalcSourceRect();
   void RenderLens();

@@ -19,7 +19,9 @@ fi
 appdir="$root/build/app"
 mkdir -p "$appdir"
 cp "$exe" "$appdir/Ocural.exe"
-if [ -d "$(dirname "$exe")/dist" ]; then cp -rn "$(dirname "$exe")/dist/." "$appdir/"; fi
+# The bundled skins, and the first settings file only where none is yet.
+cp -r "$(dirname "$exe")"/*.vsk "$(dirname "$exe")/skins" "$appdir/"
+[ -f "$appdir/Ocural.ini" ] || cp "$(dirname "$exe")/Ocural.ini" "$appdir/Ocural.ini"
 
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix-run}"
 if [ ! -d "$WINEPREFIX" ]; then ocural_fresh_prefix "$WINEPREFIX"; fi

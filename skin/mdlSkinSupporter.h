@@ -9,4 +9,10 @@ namespace ocural {
 // the application folder); empty when none is.
 extern std::wstring CurrentSkin;
 
+// The path with one trailing backslash (PathAddBackslashA on a MAX_PATH
+// buffer); "" when it would not fit.
+std::wstring AddBackslash(const std::wstring& path);
+// True when a file or a folder exists at the path.
+bool FileExists(const std::wstring& path);
+
 }  // namespace ocural

@@ -330,6 +330,16 @@ void CommandButton::Move(int x, int y, int w, int h) {
   if (hwnd_) SetWindowPos(hwnd_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void CommandButton::Place(int left, int top, int width, int height) {
+  if (!hwnd_) return;
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd_), reinterpret_cast<POINT*>(&r), 2);
+  const int w = width >= 0 ? width : r.right - r.left;
+  const int h = height >= 0 ? height : r.bottom - r.top;
+  SetWindowPos(hwnd_, nullptr, left, top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool CommandButton::Visible() const { return hwnd_ && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE); }
 void CommandButton::SetVisible(bool v) {
   if (hwnd_) ShowWindow(hwnd_, v ? SW_SHOWNA : SW_HIDE);

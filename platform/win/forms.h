@@ -119,6 +119,9 @@ class CommandButton {
 
   bool Create(HWND parent, const std::wstring& caption, int x, int y, int w, int h);
   void Move(int x, int y, int w, int h);
+  // Left, Top, Width, Height in that order; a negative width or height is
+  // refused and leaves that one as it was.
+  void Place(int left, int top, int width, int height);
   bool Visible() const;
   void SetVisible(bool v);
   HWND hWnd() const { return hwnd_; }

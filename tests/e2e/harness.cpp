@@ -305,6 +305,25 @@ std::string OcuralApp::ReadFile(const std::wstring& name) const {
   return s.str();
 }
 
+void OcuralApp::CopyFromBuild(const std::wstring& name) const {
+  const std::wstring from = ExeFolder() + L"\\" + name;
+  const DWORD attr = GetFileAttributesW(from.c_str());
+  if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY)) {
+    CreateDirectoryW(PathOf(name).c_str(), nullptr);
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((from + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        CopyFileW((from + L"\\" + fd.cFileName).c_str(), (PathOf(name) + L"\\" + fd.cFileName).c_str(), FALSE);
+      }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+  } else {
+    CopyFileW(from.c_str(), PathOf(name).c_str(), FALSE);
+  }
+}
+
 bool OcuralApp::Start() {
   STARTUPINFOW si{};
   si.cb = sizeof(si);

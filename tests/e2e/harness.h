@@ -80,6 +80,8 @@ class OcuralApp {
   void WriteFile(const std::wstring& name, const std::string& bytes) const;
   std::string ReadFile(const std::wstring& name) const;
 
+  // Copies a file or a folder of the build (the bundled skins) into the folder.
+  void CopyFromBuild(const std::wstring& name) const;
   bool Start();
   // The main window once it is visible; null until then.
   HWND MainWindow() const;

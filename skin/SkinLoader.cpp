@@ -1,0 +1,134 @@
+// Loading, unloading and switching the skin of the main window.
+#include <windows.h>
+
+#include "magnifier/frmOcural.h"
+#include "platform/win/forms.h"
+#include "settings/core/ini_access.h"
+#include "settings/win32_profile.h"
+#include "skin/VBRGN.h"
+#include "skin/core/skin_file.h"
+#include "skin/mdlSkinSupporter.h"
+#include "skin/picture_loader.h"
+
+namespace ocural {
+namespace {
+
+void SkinError(const wchar_t* text) {
+  MessageBoxW(nullptr, text, forms::App::Title().c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+// A 32-bit DIB of w x h: white, with `picture` at the top-left corner; not
+// selected into any device context, so GetDIBits may read it.
+win::Bitmap PictureOnWhite(HBITMAP picture, int w, int h) {
+  win::DibImage canvas(w, h);
+  PatBlt(canvas.dc(), 0, 0, w, h, WHITENESS);
+  BITMAP bm{};
+  GetObjectW(picture, sizeof(bm), &bm);
+  win::MemDC src(CreateCompatibleDC(canvas.dc()));
+  {
+    win::SelectGuard sel(src.get(), picture);
+    BitBlt(canvas.dc(), 0, 0, bm.bmWidth, bm.bmHeight, src.get(), 0, 0, SRCCOPY);
+  }
+  // Copy out of the canvas into a bitmap of our own.
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  win::Bitmap out(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!out) return out;
+  win::MemDC dst(CreateCompatibleDC(canvas.dc()));
+  {
+    win::SelectGuard sel(dst.get(), out.get());
+    BitBlt(dst.get(), 0, 0, w, h, canvas.dc(), 0, 0, SRCCOPY);
+  }
+  GdiFlush();
+  return out;
+}
+
+}  // namespace
+
+void FrmOcural::LoadSkin(const std::wstring& FileName) {
+  if (FileName.empty()) return;
+  Win32Profile profile;
+  INIAccess ini(profile);
+  ini.SetAppPathFilename(FileName);
+  ini.Section = kSkinSection;
+  const SkinFile skin = ReadSkinFile([&](const std::wstring& key) { return ini.GetINIData(key, L""); });
+
+  // Both pictures are checked and loaded before anything changes, so a skin
+  // is applied whole or not at all.
+  if (skin.base.empty()) return SkinError(L"ベースファイルが設定されていません。");
+  const std::wstring basePath = AddBackslash(forms::App::Path()) + skin.base;
+  if (!FileExists(basePath)) return SkinError(L"ベースファイルがみつかりません");
+  auto base = LoadPicture(basePath);
+  if (!base) return SkinError(L"ベースファイルがみつかりません");
+  if (skin.lens.empty()) return SkinError(L"レンズファイルが設定されていません。");
+  const std::wstring lensPath = AddBackslash(forms::App::Path()) + skin.lens;
+  if (!FileExists(lensPath)) return SkinError(L"レンズファイルがみつかりません");
+  auto lens = LoadPicture(lensPath);
+  if (!lens) return SkinError(L"レンズファイルがみつかりません");
+
+  cmdZoomIn.SetVisible(skin.inVisible);
+  InRectX1 = skin.inRect.x1;
+  InRectX2 = skin.inRect.x2;
+  InRectY1 = skin.inRect.y1;
+  InRectY2 = skin.inRect.y2;
+  if (cmdZoomIn.Visible()) cmdZoomIn.Place(InRectX1, InRectY1, InRectX2 - InRectX1, InRectY2 - InRectY1);
+  cmdZoomOut.SetVisible(skin.outVisible);
+  OutRectX1 = skin.outRect.x1;
+  OutRectX2 = skin.outRect.x2;
+  OutRectY1 = skin.outRect.y1;
+  OutRectY2 = skin.outRect.y2;
+  if (cmdZoomOut.Visible()) cmdZoomOut.Place(OutRectX1, OutRectY1, OutRectX2 - OutRectX1, OutRectY2 - OutRectY1);
+
+  // The body: picture, size, outline less the top-left colour.
+  const int bw = base->widthPx, bh = base->heightPx;
+  HBITMAP baseBitmap = base->bitmap.get();
+  SetPicture(base->bitmap.release());
+  SetWindowPos(hwnd_, nullptr, 0, 0, bw, bh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  {
+    win::WindowDC screen(nullptr);
+    WindowRegion = VBRGN::ShapeWindow(hwnd_, screen.get(), baseBitmap, VBRGN::UseTopLeftColor);
+  }
+
+  // The lens: picture at its offset, made square, outline less white.
+  const int lw = lens->widthPx, lh = lens->heightPx;
+  const int side = lh > lw ? lh : lw;
+  HBITMAP lensBitmap = lens->bitmap.get();
+  picOcural.SetPicture(lens->bitmap.release());
+  picOcural.Move(skin.lensOffsetX, skin.lensOffsetY, side, side);
+  picOcural.Cls();
+  {
+    win::Bitmap shape = PictureOnWhite(lensBitmap, side, side);
+    win::WindowDC screen(nullptr);
+    LensRegion = VBRGN::ShapeWindow(picOcural.hWnd(), screen.get(), shape.get(), 0xFFFFFF);
+  }
+
+  CurrentSkin = FileName;
+  SkinName = skin.name;
+  UpdateTrayTip();
+}
+
+void FrmOcural::UnloadSkin() {
+  SetWindowRgn(hwnd_, nullptr, TRUE);
+  SetWindowRgn(picOcural.hWnd(), nullptr, TRUE);
+  picOcural.Cls();
+  picOcural.Refresh();
+  WindowRegion = nullptr;
+  LensRegion = nullptr;
+  CurrentSkin.clear();
+  SkinName.clear();
+}
+
+void FrmOcural::ReloadSkin(const std::wstring& FileName) {
+  SetVisible(false);
+  UnloadSkin();
+  LoadSkin(FileName);
+  WMSizeOrMove();
+  SetVisible(true);
+}
+
+}  // namespace ocural
