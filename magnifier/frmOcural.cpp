@@ -1,6 +1,9 @@
 #include "magnifier/frmOcural.h"
 
+#include "colorpick/clipboard.h"
+#include "colorpick/core/colour_text.h"
 #include "controller/core/tray_record.h"
+#include "controller/frmSubCtrl.h"
 #include "magnifier/core/zoom.h"
 #include "magnifier/lens_draw.h"
 #include "magnifier/mdlCommon.h"
@@ -42,7 +45,7 @@ class FrmOcural::Host : public MainWindowHost {
   void LoadSkin(const std::wstring& fileName) override { f_.LoadSkin(fileName); }
   void SetLeftTwips(int32_t twips) override { f_.SetLeft(twips); }
   void SetTopTwips(int32_t twips) override { f_.SetTop(twips); }
-  void LoadSubCtrl() override {}
+  void LoadSubCtrl() override { frmSubCtrl(); }
   void ApplySetting() override { f_.ApplySetting(); }
   void SizeSnapshotToScreen() override {
     const int w = NearestInt32(forms::Screen::Width() / forms::Screen::TwipsPerPixelX());
@@ -52,11 +55,11 @@ class FrmOcural::Host : public MainWindowHost {
   void InstallHook() override { mdlCommon::InstallHook(); }
   void SetZoomX(int16_t factor) override { f_.SetZoomX(factor); }
   void Hide() override { f_.SetVisible(false); }
-  void HideTrayIcon() override {}
+  void HideTrayIcon() override { frmSubCtrl().SetShowTrayIcon(false); }
   void SaveSetting() override { f_.SaveSetting(); }
   void UnloadSkin() override { f_.UnloadSkin(); }
   void RemoveHook() override { mdlCommon::RemoveHook(); }
-  void UnloadSubCtrl() override {}
+  void UnloadSubCtrl() override { frmSubCtrl().Unload(); }
 
  private:
   FrmOcural& f_;
@@ -187,7 +190,10 @@ void FrmOcural::LoadSetting() {
   LoadSettings(ini, AppSettings, LocaleDecimalSeparator());
 }
 
-void FrmOcural::ApplySetting() { SetAlwaysTop(AppSettings.AlwaysTop); }
+void FrmOcural::ApplySetting() {
+  SetAlwaysTop(AppSettings.AlwaysTop);
+  frmSubCtrl().SetShowTrayIcon(AppSettings.ShowTrayIcon);
+}
 
 void FrmOcural::SaveSetting() {
   Win32Profile profile;
@@ -195,7 +201,10 @@ void FrmOcural::SaveSetting() {
   SaveSettings(ini, AppSettings, CurrentSkin, Left(), Top(), zoomX_);
 }
 
-void FrmOcural::UpdateTrayTip() { trayTip_ = MagnifierTipText(zoomX_, SkinName); }
+void FrmOcural::UpdateTrayTip() {
+  trayTip_ = MagnifierTipText(zoomX_, SkinName);
+  frmSubCtrl().SetTrayTip(trayTip_);
+}
 
 void FrmOcural::cmdZoomIn_Click() {
   // The factor is a 16-bit number: at its largest it stays there.
@@ -314,11 +323,19 @@ void FrmOcural::Form_MouseUp(const forms::MouseEvent& e) {
 }
 
 void FrmOcural::picOcural_MouseUp(const forms::MouseEvent& e) {
-  if (e.Button == forms::kRightButton) ShowPopupMenu();
+  if (e.Button == forms::kLeftButton) {
+    if (!AppSettings.ColorPicker) return;
+    // The colour the lens shows there: a pixel of the last snapshot. A release
+    // off the lens reads no colour, and nothing is copied then.
+    const COLORREF colour = picOcural.Point(static_cast<int>(e.X), static_cast<int>(e.Y));
+    if (colour == CLR_INVALID) return;
+    const std::string text = ColourPickText(static_cast<int32_t>(colour), AppSettings.ColorPickMode);
+    if (!text.empty()) PutTextOnClipboard(hwnd_, text);
+  } else if (e.Button == forms::kRightButton) {
+    ShowPopupMenu();
+  }
 }
 
-void FrmOcural::ShowPopupMenu() {
-  // The popup menu belongs to the controller window, which comes later.
-}
+void FrmOcural::ShowPopupMenu() { frmSubCtrl().PopupMenu(hwnd_); }
 
 }  // namespace ocural

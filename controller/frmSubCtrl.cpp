@@ -1,0 +1,156 @@
+#include "controller/frmSubCtrl.h"
+
+#include "controller/core/menu_tree.h"
+#include "controller/core/tray_callback.h"
+#include "magnifier/frmOcural.h"
+#include "resources/resource.h"
+
+namespace ocural {
+namespace {
+
+void AppendEntries(HMENU menu, const std::vector<MenuEntry>& entries) {
+  for (const auto& e : entries) {
+    switch (e.kind) {
+      case MenuEntry::Kind::Separator:
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        break;
+      case MenuEntry::Kind::Submenu: {
+        HMENU sub = CreatePopupMenu();
+        AppendEntries(sub, e.children);
+        AppendMenuW(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub), e.caption.c_str());
+        break;
+      }
+      case MenuEntry::Kind::Item:
+        AppendMenuW(menu, MF_STRING, e.command, e.caption.c_str());
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+HMENU BuildPopupMenu() {
+  HMENU popup = CreatePopupMenu();
+  AppendEntries(popup, PopupMenuTree());
+  return popup;
+}
+
+FrmSubCtrl& frmSubCtrl() {
+  static FrmSubCtrl form;
+  form.Load();
+  return form;
+}
+
+void FrmSubCtrl::Load() {
+  if (IsLoaded()) return;
+  if (!CreateForm(WS_EX_TOOLWINDOW, WS_POPUP, L"Ocural Controler", 1, 1)) return;
+  HICON icon = LoadIconW(forms::App::Instance(), MAKEINTRESOURCEW(IDI_OCURAL));
+  SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  // mnuRClick, the one top-level menu; its items are the popup.
+  menuBar_.reset(CreateMenu());
+  popup_ = BuildPopupMenu();
+  AppendMenuW(menuBar_.get(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup_), L"RClick");
+  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+  platform_ = std::make_unique<TTray::Win32TrayPlatform>(hwnd_);
+  tray_ = std::make_unique<TrayIconState>(*platform_);
+  tray_->SetTrayTip(pendingTip_);
+}
+
+void FrmSubCtrl::SetShowTrayIcon(bool NewValue) {
+  if (tray_) tray_->SetShowTrayIcon(NewValue);
+}
+
+void FrmSubCtrl::SetTrayTip(const std::wstring& NewValue) {
+  pendingTip_ = NewValue;
+  if (tray_) tray_->SetTrayTip(NewValue);
+}
+
+LRESULT FrmSubCtrl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (taskbarCreated_ != 0 && msg == taskbarCreated_) {
+    // The notification area came back (Explorer restarted): show the icon again.
+    if (tray_) tray_->Readd();
+    return 0;
+  }
+  if (msg == WM_DESTROY) {
+    menuBar_.reset();  // destroys the popup with it
+    popup_ = nullptr;
+  }
+  return Form::WndProc(msg, wp, lp);
+}
+
+void FrmSubCtrl::Form_MouseMove(const forms::MouseEvent& e) {
+  // The icon's callback arrives as a mouse move whose X is the mouse message
+  // that happened on the icon.
+  switch (TrayActionForMouseMessage(static_cast<uint32_t>(e.X))) {
+    case TrayAction::ActivateMain:
+      ActivateMain();
+      break;
+    case TrayAction::ActivateMainThenPopup:
+      ActivateMain();
+      if (IsWindowEnabled(frmOcural().hWnd())) PopupMenu(hwnd_);
+      break;
+    case TrayAction::Nothing:
+      break;
+  }
+}
+
+void FrmSubCtrl::ActivateMain() {
+  HWND main = frmOcural().hWnd();
+  // While one of the program's dialogs is open the main window is disabled:
+  // the click is ignored.
+  if (!main || !IsWindowEnabled(main)) return;
+  SetForegroundWindow(main);
+  SetFocus(main);
+}
+
+void FrmSubCtrl::PopupMenu(HWND owner) {
+  if (!popup_ || inPopup_) return;
+  inPopup_ = true;
+  POINT pt{};
+  GetCursorPos(&pt);
+  // A menu whose owner is not the foreground window does not close when the
+  // user clicks elsewhere: bring the owner forward first, and let the menu's
+  // loop end properly afterwards.
+  SetForegroundWindow(owner);
+  const UINT command = static_cast<UINT>(
+      TrackPopupMenu(popup_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner,
+                     nullptr));
+  PostMessageW(owner, WM_NULL, 0, 0);
+  inPopup_ = false;
+  if (command != 0) RunCommand(command);
+}
+
+void FrmSubCtrl::RunCommand(unsigned command) {
+  if (const int factor = ZoomFactorOfCommand(command)) return mnuZoomX_Click(factor);
+  switch (command) {
+    case kMenuSkin:
+      return mnuSkin_Click();
+    case kMenuSetting:
+      return mnuSetting_Click();
+    case kMenuVerinfo:
+      return mnuVerinfo_Click();
+    case kMenuExit:
+      return mnuExit_Click();
+    default:
+      return;
+  }
+}
+
+void FrmSubCtrl::mnuZoomX_Click(int Index) { frmOcural().SetZoomX(static_cast<int16_t>(Index)); }
+
+void FrmSubCtrl::mnuSkin_Click() {
+  // The skin chooser opens here once it exists.
+}
+
+void FrmSubCtrl::mnuSetting_Click() {
+  // The settings dialog opens here once it exists.
+}
+
+void FrmSubCtrl::mnuVerinfo_Click() {
+  // The version dialog opens here once it exists.
+}
+
+void FrmSubCtrl::mnuExit_Click() { frmOcural().Unload(); }
+
+}  // namespace ocural

@@ -1,0 +1,304 @@
+// The tray icon, the popup menu and the colour pick, used as a person does.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "tests/e2e/harness.h"
+#include "tests/e2e/lens_probe.h"
+
+namespace ocural::e2e {
+namespace {
+
+// Wine's stand-alone tray: one child window per icon.
+int TrayIcons() {
+  HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+  if (!tray) return 0;
+  int n = 0;
+  for (HWND c = FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr); c;
+       c = FindWindowExW(tray, c, L"__winex11_tray_icon", nullptr)) {
+    if (IsWindowVisible(c)) ++n;
+  }
+  return n;
+}
+
+HWND OpenMenu() {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        found = nullptr;
+        for (HWND w = FindWindowW(L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+          if (IsWindowVisible(w)) found = w;
+        }
+        return found != nullptr;
+      },
+      3000);
+  return found;
+}
+
+void Key(WORD vk) {
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+  Pump(150);
+}
+
+std::string ClipboardText() {
+  std::string text;
+  for (int i = 0; i < 20; ++i) {
+    if (OpenClipboard(nullptr)) {
+      if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(GlobalLock(h))) {
+          text = p;
+          GlobalUnlock(h);
+        }
+      }
+      CloseClipboard();
+      return text;
+    }
+    Pump(20);
+  }
+  return "(clipboard busy)";
+}
+
+void SetClipboardText(const std::string& s) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, s.size() + 1);
+  memcpy(GlobalLock(mem), s.c_str(), s.size() + 1);
+  GlobalUnlock(mem);
+  SetClipboardData(CF_TEXT, mem);
+  CloseClipboard();
+}
+
+class ControllerE2E : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    Key(VK_ESCAPE);
+    if (HasFailure()) {
+      const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+      SaveFailureShot(std::string(info->test_suite_name()) + "." + info->name());
+    }
+  }
+  void StartWith(const std::string& extra, int zoom = 2) {
+    app_.WriteFile(L"Ocural.ini",
+                   "[OcuralSetting]\r\nLastX=4500\r\nLastY=3000\r\nLastMagnification=" + std::to_string(zoom) +
+                       "\r\n" + extra);
+    ASSERT_TRUE(app_.Start());
+    ASSERT_TRUE(app_.WaitForMainWindow());
+    ASSERT_EQ(WaitForLens(app_, zoom, 0), "");
+    ASSERT_TRUE(WaitFor([&] { return app_.WindowRect().left == 300 && app_.WindowRect().top == 200; }, 3000));
+  }
+  PatternWindow pattern_;
+  OcuralApp app_;
+};
+
+TEST_F(ControllerE2E, TrayIconIsThereAtStartAndGoneAfterTheExitItem) {
+  const int before = TrayIcons();
+  StartWith("");
+  EXPECT_TRUE(WaitFor([&] { return TrayIcons() == before + 1; }, 3000));
+  // Right button on the body: the menu opens on the release, not the press.
+  MouseTo(420, 410);
+  MouseDown(2);
+  Pump(300);
+  EXPECT_EQ(FindWindowW(L"#32768", nullptr) && IsWindowVisible(FindWindowW(L"#32768", nullptr)), false)
+      << "a press alone opens nothing";
+  MouseUp(2);
+  ASSERT_NE(OpenMenu(), nullptr);
+  Key('X');
+  EXPECT_EQ(app_.WaitExit(10000), 0);
+  EXPECT_TRUE(WaitFor([&] { return TrayIcons() == before; }, 3000)) << "the icon goes with the program";
+  EXPECT_NE(app_.ReadFile(L"Ocural.ini").find("LastMagnification=2\r\n"), std::string::npos);
+}
+
+TEST_F(ControllerE2E, NoTrayIconWhenTheSettingSaysSo) {
+  const int before = TrayIcons();
+  StartWith("ShowTrayIcon=0\r\n");
+  Pump(500);
+  EXPECT_EQ(TrayIcons(), before);
+}
+
+TEST_F(ControllerE2E, MenuAccessKeysSetTheFactorAndExitSavesIt) {
+  StartWith("");
+  ClickAt(420, 410, 2);
+  ASSERT_NE(OpenMenu(), nullptr);
+  Key('M');
+  Key('5');
+  EXPECT_EQ(WaitForLens(app_, 5, 0), "");
+  // From the lens too: a right click there opens the same menu.
+  ClickAt(400, 300, 2);
+  ASSERT_NE(OpenMenu(), nullptr);
+  Key('M');
+  Key('C');  // x12
+  EXPECT_EQ(WaitForLens(app_, 12, 0), "");
+  ClickAt(400, 300, 2);
+  ASSERT_NE(OpenMenu(), nullptr);
+  Key('X');
+  ASSERT_EQ(app_.WaitExit(10000), 0);
+  EXPECT_NE(app_.ReadFile(L"Ocural.ini").find("LastMagnification=12\r\n"), std::string::npos);
+}
+
+// The colour the lens shows at a screen point, in each notation.
+std::string Notation(COLORREF c, int mode) {
+  char buf[32];
+  const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+  switch (mode) {
+    case 0:
+      snprintf(buf, sizeof buf, "#%02X%02X%02X", r, g, b);
+      break;
+    case 1:
+      snprintf(buf, sizeof buf, "&H%02X%02X%02X", b, g, r);
+      break;
+    case 2:
+      snprintf(buf, sizeof buf, "0x%02X%02X%02X", b, g, r);
+      break;
+    default:
+      snprintf(buf, sizeof buf, "%d,%d,%d", r, g, b);
+      break;
+  }
+  return buf;
+}
+
+TEST_F(ControllerE2E, ColourPickInAllFourNotations) {
+  for (int mode = 0; mode < 4; ++mode) {
+    OcuralApp app;
+    app.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\nLastX=4500\r\nLastY=3000\r\nColorPicker=1\r\nColorPickMode=" +
+                                     std::to_string(mode) + "\r\n");
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForMainWindow());
+    ASSERT_EQ(WaitForLens(app, 2, 0), "");
+    SetClipboardText("before");
+    const int x = 350 + 13 * mode, y = 260 + 7 * mode;
+    const COLORREF shown = ScreenShot().At(x, y);
+    ClickAt(x, y);
+    EXPECT_TRUE(WaitFor([&] { return ClipboardText() == Notation(shown, mode); }, 3000))
+        << "mode " << mode << ": clipboard " << ClipboardText() << ", lens shows " << Notation(shown, mode);
+    PostMessageW(app.MainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.WaitExit(10000), 0);
+  }
+}
+
+TEST_F(ControllerE2E, PickOffAndMiddleClickLeaveTheClipboardAlone) {
+  StartWith("ColorPicker=0\r\n");
+  SetClipboardText("untouched");
+  ClickAt(380, 280);
+  ClickAt(380, 280, 4);
+  Pump(400);
+  EXPECT_EQ(ClipboardText(), "untouched");
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  EXPECT_FALSE(menu && IsWindowVisible(menu)) << "a middle click opens nothing";
+  EXPECT_TRUE(app_.Running());
+}
+
+}  // namespace
+}  // namespace ocural::e2e
+
+namespace ocural::e2e {
+namespace {
+
+HWND TrayIconWindow() {
+  HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+  return tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
+}
+
+std::wstring VisibleTooltipText() {
+  for (HWND w = FindWindowW(L"tooltips_class32", nullptr); w;
+       w = FindWindowExW(nullptr, w, L"tooltips_class32", nullptr)) {
+    if (!IsWindowVisible(w)) continue;
+    wchar_t text[128] = {};
+    SendMessageW(w, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text));
+    if (text[0]) return text;
+  }
+  return L"";
+}
+
+TEST_F(ControllerE2E, TrayTipShowsTheFactorAndALeftClickBringsTheMagnifierForward) {
+  StartWith("", 3);
+  HWND icon = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (icon = TrayIconWindow()) != nullptr; }, 3000));
+  RECT r{};
+  GetWindowRect(icon, &r);
+  const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+  std::wstring tip;
+  WaitFor(
+      [&] {
+        MouseTo(cx - 1, cy);
+        MouseTo(cx + 1, cy);
+        // Rest on the icon until the tooltip comes up.
+        return WaitFor(
+            [&] {
+              tip = VisibleTooltipText();
+              return !tip.empty();
+            },
+            1500);
+      },
+      8000);
+  EXPECT_EQ(tip, L"ぴこら～ [x3] ");
+  // The popup from the icon: the right click opens it; Esc closes it.
+  ClickAt(cx, cy, 2);
+  EXPECT_NE(OpenMenu(), nullptr);
+  Key(VK_ESCAPE);
+  ClickAt(cx, cy);
+  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == app_.MainWindow(); }, 3000));
+  EXPECT_TRUE(app_.Running());
+}
+
+}  // namespace
+}  // namespace ocural::e2e
+
+namespace ocural::e2e {
+namespace {
+
+HWND ControllerOf(const OcuralApp& app) {
+  for (HWND w : app.Windows()) {
+    wchar_t text[64] = {};
+    GetWindowTextW(w, text, 64);
+    if (std::wstring(text) == L"Ocural Controler") return w;
+  }
+  return nullptr;
+}
+
+TEST_F(ControllerE2E, IconComesBackWhenTheNotificationAreaRestarts) {
+  const int before = TrayIcons();
+  StartWith("");
+  ASSERT_TRUE(WaitFor([&] { return TrayIcons() == before + 1; }, 3000));
+  HWND ctrl = ControllerOf(app_);
+  ASSERT_NE(ctrl, nullptr);
+  EXPECT_FALSE(IsWindowVisible(ctrl)) << "the controller is never shown";
+  // The notification area forgets the icon, as when Explorer restarts...
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = sizeof(nid);
+  nid.hWnd = ctrl;
+  nid.uID = 0;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &nid));
+  ASSERT_TRUE(WaitFor([&] { return TrayIcons() == before; }, 3000));
+  // ...and announces itself again.
+  SendMessageTimeoutW(ctrl, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+  EXPECT_TRUE(WaitFor([&] { return TrayIcons() == before + 1; }, 3000));
+}
+
+TEST_F(ControllerE2E, ClipboardHeldByAnotherProgramIsGivenUpWithoutAHang) {
+  StartWith("ColorPicker=1\r\n");
+  SetClipboardText("held");
+  ASSERT_TRUE(OpenClipboard(nullptr));  // keep it open, as a busy program might
+  ClickAt(380, 280);
+  Pump(1200);
+  CloseClipboard();
+  EXPECT_TRUE(app_.Running());
+  EXPECT_EQ(ClipboardText(), "held");
+  // The program still answers at once.
+  DWORD_PTR result = 0;
+  EXPECT_TRUE(SendMessageTimeoutW(app_.MainWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result));
+  // And the next pick goes through.
+  const COLORREF shown = ScreenShot().At(380, 280);
+  ClickAt(380, 280);
+  EXPECT_TRUE(WaitFor([&] { return ClipboardText() == Notation(shown, 0); }, 3000)) << ClipboardText();
+}
+
+}  // namespace
+}  // namespace ocural::e2e
