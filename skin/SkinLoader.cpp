@@ -1,6 +1,8 @@
 // Loading, unloading and switching the skin of the main window.
 #include <windows.h>
 
+#include <cstdint>
+
 #include "magnifier/frmOcural.h"
 #include "platform/win/forms.h"
 #include "settings/core/ini_access.h"
@@ -45,6 +47,10 @@ win::Bitmap PictureOnWhite(HBITMAP picture, int w, int h) {
     BitBlt(dst.get(), 0, 0, w, h, canvas.dc(), 0, 0, SRCCOPY);
   }
   GdiFlush();
+  // Raster operations may leave the fourth byte set (WHITENESS does under
+  // Wine); the outline compares whole 32-bit values, so clear it.
+  auto* px = static_cast<uint32_t*>(bits);
+  for (int i = 0; i < w * h; ++i) px[i] &= 0xFFFFFFu;
   return out;
 }
 
