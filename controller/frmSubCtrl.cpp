@@ -2,8 +2,11 @@
 
 #include "controller/core/menu_tree.h"
 #include "controller/core/tray_callback.h"
+#include "controller/frmVerinfo.h"
 #include "magnifier/frmOcural.h"
 #include "resources/resource.h"
+#include "settings/frmSetting.h"
+#include "skin/frmChangeSkin.h"
 
 namespace ocural {
 namespace {
@@ -139,17 +142,11 @@ void FrmSubCtrl::RunCommand(unsigned command) {
 
 void FrmSubCtrl::mnuZoomX_Click(int Index) { frmOcural().SetZoomX(static_cast<int16_t>(Index)); }
 
-void FrmSubCtrl::mnuSkin_Click() {
-  // The skin chooser opens here once it exists.
-}
+void FrmSubCtrl::mnuSkin_Click() { RunSkinChooser(); }
 
-void FrmSubCtrl::mnuSetting_Click() {
-  // The settings dialog opens here once it exists.
-}
+void FrmSubCtrl::mnuSetting_Click() { RunSettingsDialog(); }
 
-void FrmSubCtrl::mnuVerinfo_Click() {
-  // The version dialog opens here once it exists.
-}
+void FrmSubCtrl::mnuVerinfo_Click() { ShowVersionDialog(); }
 
 void FrmSubCtrl::mnuExit_Click() { frmOcural().Unload(); }
 

@@ -37,6 +37,10 @@ for suite in win_tests e2e_tests; do
     --gtest_output="xml:$(winepath_out="$results/$suite.xml"; echo "Z:${winepath_out//\//\\}")" || status=1
 done
 
+# Screenshots kept by the end-to-end tests (failures, and the README's).
+for bmp in "$results"/*.bmp; do
+  [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
 python3 "$root/scripts/summarize.py" "$results/native_tests.xml" "$results/win_tests.xml" \
   "$results/e2e_tests.xml" || status=1
 exit $status

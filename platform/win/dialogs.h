@@ -1,0 +1,285 @@
+// Dialog windows of the forms toolkit: a modal dialog form laid out in twips,
+// and the elements the dialogs are made of (check box, option buttons in a
+// frame, label, image, file list box). Push buttons are the toolkit's
+// CommandButton; the dialog makes one of them the default button (Enter) and
+// one the cancel button (Esc).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "platform/win/forms.h"
+#include "platform/win/handles.h"
+
+namespace ocural::forms {
+
+// Booleans held in 16 bits: True is -1, False is 0; any non-zero value is true.
+using VbBool = int16_t;
+constexpr VbBool kVbTrue = -1;
+constexpr VbBool kVbFalse = 0;
+
+// Twips to whole pixels with the screen's real twips per pixel, halves to even.
+int TwipsToPixelsX(double twips);
+int TwipsToPixelsY(double twips);
+
+// A rectangle in pixels inside a container: left, top, width, height.
+struct PixelRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+// A font: the first installed face of `faces` (the system's message font
+// face when none is), at a size in points for the screen's real DPI.
+struct FontSpec {
+  std::vector<std::wstring> faces;
+  double points = 9;
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+};
+
+// The first face of the list that this system has; "" when it has none.
+std::wstring FirstInstalledFace(const std::vector<std::wstring>& faces);
+win::Font CreateFontFor(const FontSpec& spec);
+// The faces tried for the dialogs' own text: Japanese UI faces first.
+const std::vector<std::wstring>& DialogFaces();
+
+// The window procedure of the toolkit's own element classes (label, frame,
+// image): it hands each message to the element's WndProc.
+LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+// Base of the dialog elements. Each element sits in one child window, which
+// goes with its container; the object only forgets it.
+class Control {
+ public:
+  Control() = default;
+  virtual ~Control();
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  HWND hWnd() const { return hwnd_; }
+  bool Visible() const;
+  void SetVisible(bool v);
+  bool Enabled() const;
+  void SetEnabled(bool v);
+  // Position and size in the container, in pixels.
+  PixelRect Bounds() const;
+  // The element that owns a child window made by this toolkit, or null.
+  static Control* FromHandle(HWND hwnd);
+
+ protected:
+  friend class DialogForm;
+  friend class Frame;
+  friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
+
+  // Creates a child window of one of the system's classes, or of the
+  // toolkit's own (whose messages then reach WndProc).
+  bool CreateChild(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
+                   HWND parent, const PixelRect& r, HFONT font);
+  // A notification of the child window (WM_COMMAND's code).
+  virtual void OnCommand(int code) { (void)code; }
+  // Messages of the toolkit's own window classes.
+  virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+  void Forget() { hwnd_ = nullptr; }
+
+  HWND hwnd_ = nullptr;
+};
+
+// A check box; Value 1 when ticked, 0 when not.
+class CheckBox : public Control {
+ public:
+  bool Create(HWND parent, const std::wstring& caption, const PixelRect& r, HFONT font);
+  int Value() const;
+  void SetValue(int v);
+};
+
+// One option button. The option buttons of one container form one group:
+// selecting one clears the others.
+class OptionButton : public Control {
+ public:
+  std::function<void()> Click;
+
+  // `firstOfGroup`: this button starts the group (the first one created in
+  // its container).
+  bool Create(HWND parent, const std::wstring& caption, const PixelRect& r, HFONT font, bool firstOfGroup);
+  bool Value() const;
+  // True selects this button and clears the others of its container.
+  void SetValue(bool v);
+
+ protected:
+  void OnCommand(int code) override;
+};
+
+// A frame: a captioned box that contains other elements (their positions
+// are relative to it) and passes their notifications to its own container.
+class Frame : public Control {
+ public:
+  bool Create(HWND parent, const std::wstring& caption, const PixelRect& r, HFONT font);
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  HFONT font_ = nullptr;
+};
+
+// A label: text in a colour and font, word-wrapped to its width, with an
+// optional custom mouse pointer and mouse events. Mouse positions are in
+// twips from the label's top-left corner.
+class Label : public Control {
+ public:
+  std::function<void(const MouseEvent&)> MouseDown;
+  std::function<void(const MouseEvent&)> MouseUp;
+
+  // `useMnemonic`: "&" marks an access key ("&&" shows one "&"); otherwise
+  // the text shows as it is.
+  bool Create(HWND parent, const std::wstring& caption, const PixelRect& r, HFONT font,
+              bool useMnemonic = true);
+  std::wstring Caption() const;
+  void SetCaption(const std::wstring& text);
+  COLORREF ForeColor() const { return foreColor_; }
+  void SetForeColor(COLORREF c);
+  // The font is the caller's and must outlive the label.
+  void SetFont(HFONT font);
+  HFONT Font() const { return font_; }
+  void SetMouseIcon(HCURSOR cursor) { mouseIcon_ = cursor; }
+  HCURSOR MouseIcon() const { return mouseIcon_; }
+  void SetMousePointer(int pointer) { mousePointer_ = pointer; }
+  int MousePointer() const { return mousePointer_; }
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void Paint(HDC dc);
+  MouseEvent MakeEvent(int button, LPARAM lp) const;
+
+  COLORREF foreColor_ = GetSysColor(COLOR_BTNTEXT);
+  HFONT font_ = nullptr;
+  HCURSOR mouseIcon_ = nullptr;
+  int mousePointer_ = kDefaultPointer;
+  bool useMnemonic_ = true;
+};
+
+// An image showing an icon at the top-left corner, at the image's size.
+class Image : public Control {
+ public:
+  bool Create(HWND parent, const PixelRect& r);
+  // `owned`: the image destroys the icon when it gets another or goes.
+  void SetPicture(HICON icon, bool owned);
+  HICON Picture() const { return icon_; }
+  ~Image() override;
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  HICON icon_ = nullptr;
+  bool owned_ = false;
+};
+
+// A file list box: the plain files of one folder (no folders, no hidden or
+// system files, nothing from sub-folders) whose names match the pattern, as
+// bare names in alphabetical order. Click runs whenever the selection
+// changes, by mouse, keyboard or ListIndex; DblClick on a double click.
+class FileListBox : public Control {
+ public:
+  std::function<void()> Click;
+  std::function<void()> DblClick;
+
+  bool Create(HWND parent, const PixelRect& r, HFONT font);
+  const std::wstring& Path() const { return path_; }
+  // Sets the folder and lists it anew; nothing is selected then.
+  void SetPath(const std::wstring& folder);
+  const std::wstring& Pattern() const { return pattern_; }
+  // One or more patterns separated by ";", "*.*" by default; lists anew.
+  void SetPattern(const std::wstring& pattern);
+  // Reads the folder again.
+  void Refresh();
+  int ListCount() const;
+  std::wstring List(int index) const;
+  // The selected entry, -1 for none.
+  int ListIndex() const;
+  void SetListIndex(int index);
+  // The selected entry's file name, "" when none is selected.
+  std::wstring FileName() const;
+
+ protected:
+  void OnCommand(int code) override;
+
+ private:
+  std::wstring path_;
+  std::wstring pattern_ = L"*.*";
+};
+
+// The file names of `folder` that a FileListBox with `pattern` lists.
+std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern);
+
+// A modal dialog: fixed dialog frame with a close box, no minimise or
+// maximise box, no taskbar button, laid out in twips, centred on the screen.
+// Tab, arrow keys, Enter, Esc and access keys work as in the system's own
+// dialogs; the tab order is the order in which the elements are created.
+class DialogForm : public Form {
+ public:
+  DialogForm();
+  ~DialogForm() override;
+
+  // Shows the dialog, owned by `owner` (which stays disabled meanwhile; null
+  // for none), and returns when it is hidden or unloaded.
+  void ShowModal(HWND owner);
+  // Hides the dialog, which ends a modal show.
+  void Hide();
+  bool IsModal() const { return modal_; }
+  // The font of the dialog's own text.
+  HFONT Font() const { return font_.get(); }
+  CommandButton* DefaultButton() const { return default_; }
+  CommandButton* CancelButton() const { return cancel_; }
+
+ protected:
+  // Creates the hidden window with a client area of the size in twips.
+  bool CreateDialogForm(const std::wstring& caption, double clientWidthTwips, double clientHeightTwips);
+  // A rectangle given in twips, in pixels.
+  static PixelRect Twips(double left, double top, double width, double height);
+  // Adds a push button to `container` (the dialog when null).
+  bool AddButton(CommandButton& button, const std::wstring& caption, const PixelRect& r,
+                 HWND container = nullptr);
+  // Enter presses the default button unless another button has the focus;
+  // Esc presses the cancel button. One button may be both.
+  void SetDefaultButton(CommandButton* button);
+  void SetCancelButton(CommandButton* button);
+  // Puts the dialog above every window that is not topmost itself.
+  void MakeTopmost();
+  // Takes elements the dialog made into its bookkeeping (each gets a child
+  // id of its own).
+  void Adopt(std::initializer_list<Control*> controls);
+
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Form_QueryUnload(int& cancel, int unloadMode) override;
+  void OnDestroyed() override;
+
+ private:
+  void EndModal();
+  void FocusSomething();
+  void UpdateDefaultLook();
+  void Press(CommandButton* button);
+
+  win::Font font_;
+  std::vector<Control*> controls_;
+  std::vector<CommandButton*> buttons_;
+  CommandButton* default_ = nullptr;
+  CommandButton* cancel_ = nullptr;
+  HWND disabledOwner_ = nullptr;
+  HWND savedFocus_ = nullptr;
+  HWND lookFocus_ = nullptr;
+  bool modal_ = false;
+  int nextId_ = 1000;
+};
+
+}  // namespace ocural::forms

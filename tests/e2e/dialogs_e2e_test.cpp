@@ -1,0 +1,458 @@
+// The settings dialog, the skin chooser and the version dialog of the real
+// program, opened from the popup menu with its access keys and answered with
+// the keyboard and the mouse, the way a person does. Also keeps screenshots
+// of each dialog and of the magnifier with each bundled skin for the README.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "controller/core/version_text.h"
+#include "tests/e2e/harness.h"
+#include "tests/e2e/lens_probe.h"
+
+namespace ocural::e2e {
+namespace {
+
+constexpr wchar_t kSettingsCaption[] = L"ぴこら～の設定";
+constexpr wchar_t kChooserCaption[] = L"スキンの変更";
+constexpr wchar_t kVersionCaption[] = L"バージョン情報";
+
+void Key(WORD vk) {
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+  Pump(150);
+}
+
+// Alt held while the key is pressed: an access key.
+void AltKey(WORD vk) {
+  INPUT in[4] = {};
+  for (auto& i : in) i.type = INPUT_KEYBOARD;
+  in[0].ki.wVk = VK_MENU;
+  in[1].ki.wVk = vk;
+  in[2].ki.wVk = vk;
+  in[2].ki.dwFlags = KEYEVENTF_KEYUP;
+  in[3].ki.wVk = VK_MENU;
+  in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, in, sizeof(INPUT));
+  Pump(200);
+}
+
+HWND OpenMenu() {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        found = nullptr;
+        for (HWND w = FindWindowW(L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+          if (IsWindowVisible(w)) found = w;
+        }
+        return found != nullptr;
+      },
+      3000);
+  return found;
+}
+
+std::wstring TextOf(HWND w) {
+  wchar_t text[256] = {};
+  GetWindowTextW(w, text, 256);
+  return text;
+}
+
+std::wstring ClassOf(HWND w) {
+  wchar_t cls[64] = {};
+  GetClassNameW(w, cls, 64);
+  return cls;
+}
+
+// A visible top-level window of the program with this caption, or null.
+HWND DialogOf(const OcuralApp& app, const wchar_t* caption) {
+  for (HWND w : app.Windows()) {
+    if (ClassOf(w) == L"OcuralForm" && TextOf(w) == caption && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
+}
+
+HWND WaitForDialog(const OcuralApp& app, const wchar_t* caption) {
+  HWND found = nullptr;
+  WaitFor([&] { return (found = DialogOf(app, caption)) != nullptr; }, 5000);
+  return found;
+}
+
+bool WaitGone(HWND dialog) {
+  return WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000);
+}
+
+struct ChildSearch {
+  std::wstring cls;
+  std::wstring text;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchChild(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<ChildSearch*>(lp);
+  if ((s->cls.empty() || lstrcmpiW(ClassOf(w).c_str(), s->cls.c_str()) == 0) && TextOf(w) == s->text) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A control anywhere inside the dialog by its class and text.
+HWND ChildOf(HWND dialog, const std::wstring& cls, const std::wstring& text) {
+  ChildSearch s{cls, text, nullptr};
+  EnumChildWindows(dialog, &MatchChild, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+int Checked(HWND button) { return static_cast<int>(SendMessageW(button, BM_GETCHECK, 0, 0)); }
+
+POINT CentreOf(HWND w) {
+  RECT r{};
+  GetWindowRect(w, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+bool Topmost(HWND w) { return (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// True when `upper` comes before `lower` in the z-order of top-level windows.
+bool Above(HWND upper, HWND lower) {
+  for (HWND w = GetWindow(upper, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (w == lower) return true;
+  }
+  return false;
+}
+
+int TrayIcons() {
+  HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+  if (!tray) return 0;
+  int n = 0;
+  for (HWND c = FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr); c;
+       c = FindWindowExW(tray, c, L"__winex11_tray_icon", nullptr)) {
+    if (IsWindowVisible(c)) ++n;
+  }
+  return n;
+}
+
+// The version numbers the executable carries.
+std::wstring VersionOfExe(const std::wstring& path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  if (size == 0) return L"(no version resource)";
+  std::vector<BYTE> data(size);
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return L"(unreadable version)";
+  VS_FIXEDFILEINFO* ffi = nullptr;
+  UINT len = 0;
+  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&ffi), &len) || !ffi) return L"(no fixed info)";
+  return VersionText(HIWORD(ffi->dwFileVersionMS), LOWORD(ffi->dwFileVersionMS), LOWORD(ffi->dwFileVersionLS));
+}
+
+// Pictures for the README: the whole screen, next to the test log.
+void SaveReadmeShot(const std::string& name) {
+  Pump(300);  // let the last paint reach the screen
+  SaveFailureShot("readme-" + name);
+}
+
+class DialogsE2E : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (HasFailure()) {
+      const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+      SaveFailureShot(std::string(info->test_suite_name()) + "." + info->name());
+    }
+  }
+  // Starts the program; without a skin, waits for the first lens too.
+  void StartWith(const std::string& extra, bool skinned = false) {
+    app_.WriteFile(L"Ocural.ini",
+                   "[OcuralSetting]\r\nLastX=4500\r\nLastY=3000\r\nLastMagnification=2\r\n" + extra);
+    ASSERT_TRUE(app_.Start());
+    ASSERT_TRUE(app_.WaitForMainWindow());
+    if (skinned) {
+      Pump(1000);  // the lens of a shaped skin is not a plain rectangle to check
+    } else {
+      ASSERT_EQ(WaitForLens(app_, 2, 0), "");
+    }
+  }
+  // Right button release on the lens, then the item's access key. The
+  // press may activate the magnifier, which takes a snapshot: the release
+  // comes once that is over, as it would from a person.
+  // A press that lands while the magnifier is away for a snapshot reaches
+  // the window behind it; then the right button is pressed again.
+  void MenuItem(WORD key) {
+    HWND menu = nullptr;
+    for (int attempt = 0; attempt < 3 && !menu; ++attempt) {
+      const RECT lens = app_.LensRect();
+      MouseTo((lens.left + lens.right) / 2, (lens.top + lens.bottom) / 2);
+      MouseDown(2);
+      Pump(300);
+      MouseUp(2);
+      menu = OpenMenu();
+    }
+    ASSERT_NE(menu, nullptr);
+    Key(key);
+  }
+  HWND Open(WORD key, const wchar_t* caption) {
+    MenuItem(key);
+    HWND dialog = WaitForDialog(app_, caption);
+    // Each dialog comes up centred on the screen, above the magnifier, which
+    // waits for it.
+    if (dialog) {
+      RECT r{};
+      GetWindowRect(dialog, &r);
+      EXPECT_NEAR(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2, 1) << TextOf(dialog);
+      EXPECT_NEAR(r.top, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2, 1) << TextOf(dialog);
+      EXPECT_EQ(GetWindow(dialog, GW_OWNER), app_.MainWindow());
+      EXPECT_TRUE(Topmost(dialog));
+      EXPECT_FALSE(IsWindowEnabled(app_.MainWindow()));
+      EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }, 2000));
+    }
+    return dialog;
+  }
+  void ExitFromMenu() {
+    MenuItem('X');
+    ASSERT_EQ(app_.WaitExit(10000), 0);
+  }
+
+  PatternWindow pattern_;
+  OcuralApp app_;
+};
+
+TEST_F(DialogsE2E, SettingsShowTheFileAndOkAppliesTheChangesAtOnce) {
+  const int icons = TrayIcons();
+  ASSERT_NO_FATAL_FAILURE(StartWith("AlwaysTop=1\r\nColorPicker=1\r\nNoLoadSkin=0\r\nShowTrayIcon=1\r\nColorPickMode=2\r\n"));
+  ASSERT_TRUE(WaitFor([&] { return TrayIcons() == icons + 1; }, 3000));
+  HWND dialog = Open('S', kSettingsCaption);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(Above(dialog, app_.MainWindow())) << "the dialog is above a magnifier that stays on top";
+
+  HWND tray = ChildOf(dialog, L"Button", L"タスクトレイにアイコンを表示する(&T)");
+  HWND top = ChildOf(dialog, L"Button", L"常に手前に表示する(&A)");
+  HWND noLoad = ChildOf(dialog, L"Button", L"起動時、スキンをロードしない(&N)");
+  HWND pick = ChildOf(dialog, L"Button", L"ルーペ部をクリックするとカラーピック(&P)");
+  HWND html = ChildOf(dialog, L"Button", L"HTML形式(#RRGGBB)");
+  HWND vb = ChildOf(dialog, L"Button", L"VB形式(&&HBBGGRR)");
+  HWND hex = ChildOf(dialog, L"Button", L"(0xBBGGRR)");
+  HWND dec = ChildOf(dialog, L"Button", L"RGBを区切って(RRR, GGG, BBB)");
+  for (HWND w : {tray, top, noLoad, pick, html, vb, hex, dec}) ASSERT_NE(w, nullptr);
+  EXPECT_EQ(Checked(tray), 1);
+  EXPECT_EQ(Checked(top), 1);
+  EXPECT_EQ(Checked(noLoad), 0);
+  EXPECT_EQ(Checked(pick), 1);
+  EXPECT_EQ(Checked(html) + Checked(vb) + Checked(dec), 0);
+  EXPECT_EQ(Checked(hex), 1);
+  SaveReadmeShot("settings");
+
+  AltKey('T');
+  AltKey('A');
+  AltKey('N');
+  AltKey('P');
+  const POINT c = CentreOf(html);
+  ClickAt(c.x, c.y);
+  EXPECT_EQ(Checked(tray), 0);
+  EXPECT_EQ(Checked(top), 0);
+  EXPECT_EQ(Checked(noLoad), 1);
+  EXPECT_EQ(Checked(pick), 0);
+  EXPECT_EQ(Checked(html), 1);
+  EXPECT_EQ(Checked(hex), 0) << "one notation at a time";
+  // Down arrow moves through the notations and selects as it goes.
+  Key(VK_DOWN);
+  EXPECT_EQ(Checked(vb), 1);
+  EXPECT_EQ(Checked(html), 0);
+  Key(VK_RETURN);
+  ASSERT_TRUE(WaitGone(dialog));
+  EXPECT_TRUE(IsWindowEnabled(app_.MainWindow()));
+  EXPECT_TRUE(WaitFor([&] { return TrayIcons() == icons; }, 3000)) << "the tray icon goes at once";
+  EXPECT_TRUE(WaitFor([&] { return !Topmost(app_.MainWindow()); }, 3000)) << "always on top follows at once";
+  EXPECT_EQ(WaitForLens(app_, 2, 0), "") << "the magnifier works on after the dialog";
+
+  ExitFromMenu();
+  const std::string ini = app_.ReadFile(L"Ocural.ini");
+  for (const char* line : {"AlwaysTop=0\r\n", "ColorPicker=0\r\n", "NoLoadSkin=1\r\n", "ShowTrayIcon=0\r\n",
+                           "ColorPickMode=1\r\n"}) {
+    EXPECT_NE(ini.find(line), std::string::npos) << line << " in\n" << ini;
+  }
+}
+
+TEST_F(DialogsE2E, SettingsCancelledByEscOrCloseChangeNothing) {
+  const int icons = TrayIcons();
+  ASSERT_NO_FATAL_FAILURE(StartWith("AlwaysTop=0\r\nColorPicker=0\r\nNoLoadSkin=0\r\nShowTrayIcon=1\r\nColorPickMode=3\r\n"));
+  ASSERT_TRUE(WaitFor([&] { return TrayIcons() == icons + 1; }, 3000));
+
+  HWND dialog = Open('S', kSettingsCaption);
+  ASSERT_NE(dialog, nullptr);
+  HWND tray = ChildOf(dialog, L"Button", L"タスクトレイにアイコンを表示する(&T)");
+  ASSERT_NE(tray, nullptr);
+  AltKey('T');
+  AltKey('A');
+  EXPECT_EQ(Checked(tray), 0);
+  Key(VK_ESCAPE);
+  ASSERT_TRUE(WaitGone(dialog));
+  Pump(500);
+  EXPECT_EQ(TrayIcons(), icons + 1);
+  EXPECT_FALSE(Topmost(app_.MainWindow()));
+
+  // Opened again it shows the settings as they are, not as last ticked.
+  dialog = Open('S', kSettingsCaption);
+  ASSERT_NE(dialog, nullptr);
+  tray = ChildOf(dialog, L"Button", L"タスクトレイにアイコンを表示する(&T)");
+  ASSERT_NE(tray, nullptr);
+  EXPECT_EQ(Checked(tray), 1);
+  AltKey('T');
+  // Alt+F4 closes the window as its close box does.
+  AltKey(VK_F4);
+  ASSERT_TRUE(WaitGone(dialog));
+  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(app_.MainWindow()) != FALSE; }, 2000));
+  Pump(500);
+  EXPECT_EQ(TrayIcons(), icons + 1);
+
+  ExitFromMenu();
+  const std::string ini = app_.ReadFile(L"Ocural.ini");
+  EXPECT_NE(ini.find("ShowTrayIcon=1\r\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("AlwaysTop=0\r\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("ColorPickMode=3\r\n"), std::string::npos) << ini;
+}
+
+class SkinChooserE2E : public DialogsE2E {
+ protected:
+  void SetUp() override {
+    app_.CopyFromBuild(L"round.vsk");
+    app_.CopyFromBuild(L"plain.vsk");
+    app_.CopyFromBuild(L"skins");
+  }
+  std::vector<std::wstring> Entries(HWND list) {
+    std::vector<std::wstring> out;
+    const int n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+      wchar_t text[MAX_PATH] = {};
+      SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      out.emplace_back(text);
+    }
+    return out;
+  }
+  static HWND ListOf(HWND dialog) { return FindWindowExW(dialog, nullptr, L"ListBox", nullptr); }
+};
+
+TEST_F(SkinChooserE2E, OpensOnTheLoadedSkinAndEnterSwitchesToTheSelectedOne) {
+  ASSERT_NO_FATAL_FAILURE(StartWith("AlwaysTop=0\r\nLastSkin=round.vsk\r\n", true));
+  SaveReadmeShot("skin-round");
+  const RECT roundRect = app_.WindowRect();
+
+  HWND dialog = Open('K', kChooserCaption);
+  ASSERT_NE(dialog, nullptr);
+  HWND list = ListOf(dialog);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(Entries(list), (std::vector<std::wstring>{L"plain.vsk", L"round.vsk"}));
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 1) << "the loaded skin is selected";
+  EXPECT_NE(ChildOf(dialog, L"OcuralLabel", L"Round loupe"), nullptr);
+  EXPECT_NE(ChildOf(dialog, L"OcuralLabel", L"Ocural project"), nullptr);
+  SaveReadmeShot("skin-chooser");
+
+  // The arrow key moves the selection and the texts follow.
+  Key(VK_UP);
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
+  EXPECT_TRUE(WaitFor([&] { return ChildOf(dialog, L"OcuralLabel", L"Plain glass") != nullptr; }, 2000));
+  EXPECT_EQ(ChildOf(dialog, L"OcuralLabel", L"Round loupe"), nullptr);
+  Key(VK_RETURN);
+  ASSERT_TRUE(WaitGone(dialog));
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        const RECT r = app_.WindowRect();
+        return IsWindowVisible(app_.MainWindow()) && (r.right - r.left != roundRect.right - roundRect.left ||
+                                     r.bottom - r.top != roundRect.bottom - roundRect.top);
+      },
+      5000))
+      << "the window takes the plain skin's size";
+  Pump(1000);
+  SaveReadmeShot("skin-plain");
+
+  ExitFromMenu();
+  EXPECT_NE(app_.ReadFile(L"Ocural.ini").find("LastSkin=plain.vsk\r\n"), std::string::npos);
+}
+
+TEST_F(SkinChooserE2E, EscKeepsTheSkinAndADoubleClickConfirmsAtOnce) {
+  ASSERT_NO_FATAL_FAILURE(StartWith("AlwaysTop=0\r\nLastSkin=plain.vsk\r\n", true));
+  const RECT plainRect = app_.WindowRect();
+
+  HWND dialog = Open('K', kChooserCaption);
+  ASSERT_NE(dialog, nullptr);
+  Key(VK_DOWN);  // to round.vsk, then let it go
+  Key(VK_ESCAPE);
+  ASSERT_TRUE(WaitGone(dialog));
+  Pump(800);
+  const RECT after = app_.WindowRect();
+  EXPECT_EQ(after.right - after.left, plainRect.right - plainRect.left);
+  EXPECT_EQ(after.bottom - after.top, plainRect.bottom - plainRect.top);
+
+  dialog = Open('K', kChooserCaption);
+  ASSERT_NE(dialog, nullptr);
+  HWND list = ListOf(dialog);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0) << "plain.vsk again: the dialog is new each time";
+  // A double click on the second entry, round.vsk.
+  const int itemHeight = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+  POINT p{10, itemHeight + itemHeight / 2};
+  ClientToScreen(list, &p);
+  MouseTo(p.x, p.y);
+  MouseDown();
+  MouseUp();
+  MouseDown();
+  MouseUp();
+  ASSERT_TRUE(WaitGone(dialog));
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        const RECT r = app_.WindowRect();
+        return IsWindowVisible(app_.MainWindow()) && r.right - r.left != plainRect.right - plainRect.left;
+      },
+      5000));
+  ExitFromMenu();
+  EXPECT_NE(app_.ReadFile(L"Ocural.ini").find("LastSkin=round.vsk\r\n"), std::string::npos);
+}
+
+TEST_F(DialogsE2E, VersionShowsTheProgramsVersionAndClosesWithEnterEscOrOk) {
+  ASSERT_NO_FATAL_FAILURE(StartWith("AlwaysTop=1\r\n"));
+  HWND dialog = Open('V', kVersionCaption);
+  ASSERT_NE(dialog, nullptr);
+  const std::wstring want = VersionOfExe(app_.PathOf(L"Ocural.exe"));
+  EXPECT_NE(ChildOf(dialog, L"OcuralLabel", want), nullptr) << "no label reads " << std::string(want.begin(), want.end());
+  // The program's icon is drawn in the image at the top left.
+  HWND image = FindWindowExW(dialog, nullptr, L"OcuralImage", nullptr);
+  ASSERT_NE(image, nullptr);
+  RECT ir{};
+  GetWindowRect(image, &ir);
+  EXPECT_EQ(ir.right - ir.left, 32);
+  Pump(300);
+  ScreenShot shot;
+  std::set<COLORREF> colours;
+  for (int y = ir.top; y < ir.bottom; ++y) {
+    for (int x = ir.left; x < ir.right; ++x) colours.insert(shot.At(x, y));
+  }
+  EXPECT_GT(colours.size(), 8u) << "an icon, not a blank box";
+  SaveReadmeShot("version");
+  Key(VK_RETURN);
+  ASSERT_TRUE(WaitGone(dialog));
+  EXPECT_FALSE(IsWindow(dialog)) << "the version dialog unloads itself";
+  EXPECT_TRUE(IsWindowEnabled(app_.MainWindow()));
+
+  dialog = Open('V', kVersionCaption);
+  ASSERT_NE(dialog, nullptr);
+  Key(VK_ESCAPE);
+  ASSERT_TRUE(WaitGone(dialog));
+
+  dialog = Open('V', kVersionCaption);
+  ASSERT_NE(dialog, nullptr);
+  HWND ok = ChildOf(dialog, L"Button", L"OK");
+  ASSERT_NE(ok, nullptr);
+  const POINT c = CentreOf(ok);
+  ClickAt(c.x, c.y);
+  ASSERT_TRUE(WaitGone(dialog));
+  EXPECT_TRUE(app_.Running());
+  ASSERT_EQ(WaitForLens(app_, 2, 0), "");
+}
+
+}  // namespace
+}  // namespace ocural::e2e
