@@ -413,6 +413,33 @@ TEST_F(SkinChooserE2E, EscKeepsTheSkinAndADoubleClickConfirmsAtOnce) {
   EXPECT_NE(app_.ReadFile(L"Ocural.ini").find("LastSkin=round.vsk\r\n"), std::string::npos);
 }
 
+TEST_F(SkinChooserE2E, ListsOnlyTheFolderItselfMatchesLetterCaseAndOkWithNothingUnloadsTheSkin) {
+  // A skin in a sub-folder is not the application folder's own.
+  CreateDirectoryW(app_.PathOf(L"more").c_str(), nullptr);
+  app_.WriteFile(L"more\\hidden.vsk", "[OcuralSkin]\r\nname=Hidden\r\n");
+  // Loaded as "Round.vsk": the file system finds round.vsk, the list does not
+  // count it as the same name.
+  ASSERT_NO_FATAL_FAILURE(StartWith("AlwaysTop=0\r\nLastSkin=Round.vsk\r\n", true));
+  const RECT roundRect = app_.WindowRect();
+  ASSERT_GT(roundRect.right - roundRect.left, 201) << "the round skin is loaded";
+
+  HWND dialog = Open('K', kChooserCaption);
+  ASSERT_NE(dialog, nullptr);
+  HWND list = ListOf(dialog);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(Entries(list), (std::vector<std::wstring>{L"plain.vsk", L"round.vsk"}));
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), LB_ERR) << "letter case counts: nothing is selected";
+
+  // OK with nothing selected: the skin is unloaded, the window goes on.
+  Key(VK_RETURN);
+  ASSERT_TRUE(WaitGone(dialog));
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(app_.MainWindow()) != FALSE; }, 5000));
+  Pump(500);
+  EXPECT_TRUE(app_.Running());
+  ExitFromMenu();
+  EXPECT_NE(app_.ReadFile(L"Ocural.ini").find("LastSkin=\r\n"), std::string::npos) << app_.ReadFile(L"Ocural.ini");
+}
+
 TEST_F(DialogsE2E, VersionShowsTheProgramsVersionAndClosesWithEnterEscOrOk) {
   ASSERT_NO_FATAL_FAILURE(StartWith("AlwaysTop=1\r\n"));
   HWND dialog = Open('V', kVersionCaption);
