@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/win/handles.h"
+#include "platform/win/forms.h"
 #include "skin/VBRGN.h"
 #include "skin/core/region_runs.h"
 #include "skin/picture_loader.h"
@@ -163,7 +164,7 @@ void Bench(Picture& p, int repeats, bool perRunToo, HWND window) {
   }, &n3);
   std::string shaped;
   if (refused) {
-    shaped = runs.size() > VBRGN::kWineMaxRegionRects && VBRGN::RunningUnderWine()
+    shaped = runs.size() > VBRGN::kWineMaxRegionRects && ocural::forms::RunningUnderWine()
                  ? " (refused: too long for Wine)"
                  : " (FAILED)";
   }

@@ -40,13 +40,13 @@ void FrmVerinfo::Load() {
   if (IsLoaded()) return;
   if (!CreateDialogForm(L"バージョン情報", 6360, 1425)) return;
   const HFONT font = Font();
-  forms::FontSpec title;
+  forms::FontChoice title;
   title.faces = LabelFaces();
   title.points = 14.25;
   title.bold = true;
   title.italic = true;
   titleFont_ = forms::CreateFontFor(title);
-  forms::FontSpec link;
+  forms::FontChoice link;
   link.faces = LabelFaces();
   link.points = 9;
   link.underline = true;

@@ -21,6 +21,12 @@ constexpr COLORREF kBodyColour = RGB(192, 255, 192);
 constexpr int kClientWidth = 201;
 constexpr int kClientHeight = 225;
 constexpr DWORD kCaptureSettleMs = 40;
+
+// The screen's size in pixels, from the screen object's twips.
+SIZE ScreenPixels() {
+  return SIZE{NearestInt32(forms::Screen::Width() / forms::Screen::TwipsPerPixelX()),
+              NearestInt32(forms::Screen::Height() / forms::Screen::TwipsPerPixelY())};
+}
 }  // namespace
 
 FrmOcural& frmOcural() {
@@ -48,9 +54,8 @@ class FrmOcural::Host : public MainWindowHost {
   void LoadSubCtrl() override { frmSubCtrl(); }
   void ApplySetting() override { f_.ApplySetting(); }
   void SizeSnapshotToScreen() override {
-    const int w = NearestInt32(forms::Screen::Width() / forms::Screen::TwipsPerPixelX());
-    const int h = NearestInt32(forms::Screen::Height() / forms::Screen::TwipsPerPixelY());
-    f_.picManaita.Move(16, 16, w, h);
+    const SIZE screen = ScreenPixels();
+    f_.picManaita.Move(16, 16, screen.cx, screen.cy);
   }
   void InstallHook() override { mdlCommon::InstallHook(); }
   void SetZoomX(int16_t factor) override { f_.SetZoomX(factor); }
@@ -135,9 +140,8 @@ void FrmOcural::CaptureScreen() {
   // desktop shows the change at its next frame. Without this pause the
   // snapshot can still hold the magnifier's own image where it stood.
   Sleep(kCaptureSettleMs);
-  const int screenW = NearestInt32(forms::Screen::Width() / forms::Screen::TwipsPerPixelX());
-  const int screenH = NearestInt32(forms::Screen::Height() / forms::Screen::TwipsPerPixelY());
-  BitBlt(picManaita.hDC(), 0, 0, screenW, screenH, mdlCommon::DesktopDC, 0, 0, SRCCOPY);
+  const SIZE screen = ScreenPixels();
+  BitBlt(picManaita.hDC(), 0, 0, screen.cx, screen.cy, mdlCommon::DesktopDC, 0, 0, SRCCOPY);
   GdiFlush();
   // A move by someone else meanwhile has put the window where it belongs now;
   // going back to the old place would undo it.
@@ -202,14 +206,13 @@ void FrmOcural::SaveSetting() {
 }
 
 void FrmOcural::UpdateTrayTip() {
-  trayTip_ = MagnifierTipText(zoomX_, SkinName);
-  frmSubCtrl().SetTrayTip(trayTip_);
+  frmSubCtrl().SetTrayTip(MagnifierTipText(zoomX_, SkinName));
 }
 
 void FrmOcural::cmdZoomIn_Click() {
   // The factor is a 16-bit number: at its largest it stays there.
-  if (zoomX_ >= INT16_MAX) return;
-  SetZoomX(ZoomedIn(zoomX_));
+  const int16_t next = ZoomedIn(zoomX_);
+  if (next != zoomX_) SetZoomX(next);
 }
 
 void FrmOcural::cmdZoomOut_Click() {
@@ -217,39 +220,38 @@ void FrmOcural::cmdZoomOut_Click() {
   SetZoomX(static_cast<int16_t>(zoomX_ - 1));
 }
 
-bool FrmOcural::ZoomButtonHot(float x, float y, ZoomControl which) const {
-  if (which == ZoomControl::In) {
-    return ZoomAreaHot(x, y, ZoomRect{InRectX1, InRectX2, InRectY1, InRectY2}, cmdZoomIn.Visible());
-  }
-  return ZoomAreaHot(x, y, ZoomRect{OutRectX1, OutRectX2, OutRectY1, OutRectY2}, cmdZoomOut.Visible());
-}
+ZoomRect FrmOcural::InRect() const { return ZoomRect{InRectX1, InRectX2, InRectY1, InRectY2}; }
+ZoomRect FrmOcural::OutRect() const { return ZoomRect{OutRectX1, OutRectX2, OutRectY1, OutRectY2}; }
 
 void FrmOcural::Form_MouseDown(const forms::MouseEvent& e) {
-  if (e.Button != forms::kLeftButton) return;
-  if (ZoomButtonHot(e.X, e.Y, ZoomControl::In)) {
-    cmdZoomIn_Click();
-  } else if (ZoomButtonHot(e.X, e.Y, ZoomControl::Out)) {
-    cmdZoomOut_Click();
-  } else {
-    if (dragging_) return;
-    dragging_ = true;
+  switch (BodyPressAction(e.Button, e.X, e.Y, InRect(), cmdZoomIn.Visible(), OutRect(), cmdZoomOut.Visible())) {
+    case PressAction::ZoomIn:
+      return cmdZoomIn_Click();
+    case PressAction::ZoomOut:
+      return cmdZoomOut_Click();
+    case PressAction::Nothing:
+      return;
+    case PressAction::Drag:
+      break;
+  }
+  if (dragging_) return;
+  dragging_ = true;
+  if (forms::RunningUnderWine()) {
+    // Wine deactivates a window that leaves the screen, which cancels the
+    // system's move at the first snapshot: the drag is followed here.
     RECT r{};
     GetWindowRect(hwnd_, &r);
     POINT grab{};
     GetCursorPos(&grab);
     grab.x -= r.left;
     grab.y -= r.top;
-    if (forms::RunningUnderWine()) {
-      // Wine deactivates a window that leaves the screen, which cancels the
-      // system's move at the first snapshot: the drag is followed here.
-      FollowDrag(grab);
-    } else {
-      // Let the system move the window as if its title bar had been grabbed.
-      ReleaseCapture();
-      SendMessageA(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
-    }
-    dragging_ = false;
+    FollowDrag(grab);
+  } else {
+    // Let the system move the window as if its title bar had been grabbed.
+    ReleaseCapture();
+    SendMessageA(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
   }
+  dragging_ = false;
 }
 
 void FrmOcural::FollowDrag(POINT grab) {
@@ -314,7 +316,8 @@ void FrmOcural::FollowDrag(POINT grab) {
 }
 
 void FrmOcural::Form_MouseMove(const forms::MouseEvent& e) {
-  const bool hot = ZoomButtonHot(e.X, e.Y, ZoomControl::In) || ZoomButtonHot(e.X, e.Y, ZoomControl::Out);
+  const bool hot = ZoomAreaHot(e.X, e.Y, InRect(), cmdZoomIn.Visible()) ||
+                   ZoomAreaHot(e.X, e.Y, OutRect(), cmdZoomOut.Visible());
   SetMousePointer(hot ? forms::kCustomPointer : forms::kDefaultPointer);
 }
 

@@ -8,6 +8,7 @@
 
 #include "magnifier/core/lens_math.h"
 #include "magnifier/core/lifecycle.h"
+#include "magnifier/core/zoom.h"
 #include "platform/win/forms.h"
 
 namespace ocural {
@@ -46,9 +47,6 @@ class FrmOcural : public forms::Form {
   HRGN LensRegion = nullptr;
   std::wstring SkinName;
 
-  // The text handed to the tray icon's tip: " [x<factor>] <skin name>".
-  const std::wstring& TrayTipText() const { return trayTip_; }
-
   // Lens state.
   bool IsCapturing = false;
   int32_t SourceX = 0;
@@ -75,8 +73,8 @@ class FrmOcural : public forms::Form {
   void UpdateTrayTip();
   void cmdZoomIn_Click();
   void cmdZoomOut_Click();
-  enum class ZoomControl { In, Out };
-  bool ZoomButtonHot(float x, float y, ZoomControl which) const;
+  ZoomRect InRect() const;
+  ZoomRect OutRect() const;
   void ShowPopupMenu();
   void FollowDrag(POINT grab);
   void picOcural_MouseUp(const forms::MouseEvent& e);
@@ -86,7 +84,6 @@ class FrmOcural : public forms::Form {
   bool movedDuringCapture_ = false;
   int16_t zoomX_ = 0;
   bool alwaysTop_ = false;
-  std::wstring trayTip_;
   HCURSOR handCursor_ = nullptr;
 };
 

@@ -22,16 +22,6 @@ void SkinError(const wchar_t* text) {
 // A 32-bit DIB of w x h: white, with `picture` at the top-left corner; not
 // selected into any device context, so GetDIBits may read it.
 win::Bitmap PictureOnWhite(HBITMAP picture, int w, int h) {
-  win::DibImage canvas(w, h);
-  PatBlt(canvas.dc(), 0, 0, w, h, WHITENESS);
-  BITMAP bm{};
-  GetObjectW(picture, sizeof(bm), &bm);
-  win::MemDC src(CreateCompatibleDC(canvas.dc()));
-  {
-    win::SelectGuard sel(src.get(), picture);
-    BitBlt(canvas.dc(), 0, 0, bm.bmWidth, bm.bmHeight, src.get(), 0, 0, SRCCOPY);
-  }
-  // Copy out of the canvas into a bitmap of our own.
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   bi.bmiHeader.biWidth = w;
@@ -41,10 +31,15 @@ win::Bitmap PictureOnWhite(HBITMAP picture, int w, int h) {
   void* bits = nullptr;
   win::Bitmap out(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!out) return out;
-  win::MemDC dst(CreateCompatibleDC(canvas.dc()));
   {
-    win::SelectGuard sel(dst.get(), out.get());
-    BitBlt(dst.get(), 0, 0, w, h, canvas.dc(), 0, 0, SRCCOPY);
+    win::MemDC dst(CreateCompatibleDC(nullptr));
+    win::MemDC src(CreateCompatibleDC(nullptr));
+    win::SelectGuard selDst(dst.get(), out.get());
+    PatBlt(dst.get(), 0, 0, w, h, WHITENESS);
+    BITMAP bm{};
+    GetObjectW(picture, sizeof(bm), &bm);
+    win::SelectGuard selSrc(src.get(), picture);
+    BitBlt(dst.get(), 0, 0, bm.bmWidth, bm.bmHeight, src.get(), 0, 0, SRCCOPY);
   }
   GdiFlush();
   // Raster operations may leave the fourth byte set (WHITENESS does under

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/win/forms.h"
 #include "platform/win/handles.h"
 
 namespace ocural::VBRGN {
@@ -112,19 +113,11 @@ HRGN ShapeWindow(HWND hwnd, HDC dc, HBITMAP image, int32_t transparentColour) tr
   const std::vector<RunRect> runs = OpaqueRuns(pixels.data(), w, h, transparentColour);
   win::Region region(BuildRegion(runs));
   if (!region) return nullptr;
-  if (RunningUnderWine() && RegionRectCount(region.get()) > kWineMaxRegionRects) return nullptr;
+  if (forms::RunningUnderWine() && RegionRectCount(region.get()) > kWineMaxRegionRects) return nullptr;
   if (!SetWindowRgn(hwnd, region.get(), TRUE)) return nullptr;  // still ours: deleted here
   return region.release();
 } catch (const std::bad_alloc&) {
   return nullptr;
-}
-
-bool RunningUnderWine() {
-  static const bool wine = [] {
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-  }();
-  return wine;
 }
 
 int DeleteRegion(HRGN region) {

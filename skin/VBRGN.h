@@ -21,9 +21,6 @@ constexpr int32_t UseTopLeftColor = ::ocural::UseTopLeftColor;
 // outlines are refused.
 constexpr size_t kWineMaxRegionRects = 32767;
 
-// True when the program runs under Wine rather than Windows.
-bool RunningUnderWine();
-
 // Reads the window's outer size worth of pixels from image (GetDIBits through
 // dc, 32 bits, bottom-up), cuts out the transparent colour and sets the result
 // as the window's region, redrawing the window. The window owns the region

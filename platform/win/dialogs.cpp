@@ -110,22 +110,22 @@ std::wstring FirstInstalledFace(const std::vector<std::wstring>& faces) {
   return L"";
 }
 
-win::Font CreateFontFor(const FontSpec& spec) {
+win::Font CreateFontFor(const FontChoice& choice) {
   LOGFONTW lf{};
   {
     win::WindowDC dc(nullptr);
     const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
-    lf.lfHeight = -NearestInt32(spec.points * (dpi > 0 ? dpi : 96) / 72.0);
+    lf.lfHeight = -NearestInt32(choice.points * (dpi > 0 ? dpi : 96) / 72.0);
   }
-  lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  lf.lfItalic = spec.italic ? TRUE : FALSE;
-  lf.lfUnderline = spec.underline ? TRUE : FALSE;
+  lf.lfWeight = choice.bold ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = choice.italic ? TRUE : FALSE;
+  lf.lfUnderline = choice.underline ? TRUE : FALSE;
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
   lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   lf.lfQuality = DEFAULT_QUALITY;
   lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  std::wstring face = FirstInstalledFace(spec.faces);
+  std::wstring face = FirstInstalledFace(choice.faces);
   if (face.empty()) {
     NONCLIENTMETRICSW ncm{};
     ncm.cbSize = sizeof(ncm);
@@ -595,10 +595,10 @@ bool DialogForm::CreateDialogForm(const std::wstring& caption, double clientWidt
   if (HMENU sys = GetSystemMenu(hwnd_, FALSE)) {
     for (UINT item : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) DeleteMenu(sys, item, MF_BYCOMMAND);
   }
-  FontSpec spec;
-  spec.faces = DialogFaces();
-  spec.points = 9;
-  font_ = CreateFontFor(spec);
+  FontChoice choice;
+  choice.faces = DialogFaces();
+  choice.points = 9;
+  font_ = CreateFontFor(choice);
   return true;
 }
 

@@ -37,7 +37,7 @@ struct PixelRect {
 
 // A font: the first installed face of `faces` (the system's message font
 // face when none is), at a size in points for the screen's real DPI.
-struct FontSpec {
+struct FontChoice {
   std::vector<std::wstring> faces;
   double points = 9;
   bool bold = false;
@@ -47,7 +47,7 @@ struct FontSpec {
 
 // The first face of the list that this system has; "" when it has none.
 std::wstring FirstInstalledFace(const std::vector<std::wstring>& faces);
-win::Font CreateFontFor(const FontSpec& spec);
+win::Font CreateFontFor(const FontChoice& choice);
 // The faces tried for the dialogs' own text: Japanese UI faces first.
 const std::vector<std::wstring>& DialogFaces();
 

@@ -89,16 +89,24 @@ const VersionNumbers& ReadVersion() {
 
 // ---------------------------------------------------------------- Screen / App
 
-double Screen::TwipsPerPixelX() {
+namespace {
+// The system DPI is fixed for the life of the process, and the snapshot path
+// converts twips on every move: read it once.
+double TwipsPerPixel(int axis) {
   win::WindowDC dc(nullptr);
-  const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSX);
+  const int dpi = GetDeviceCaps(dc.get(), axis);
   return 1440.0 / (dpi > 0 ? dpi : 96);
+}
+}  // namespace
+
+double Screen::TwipsPerPixelX() {
+  static const double tpp = TwipsPerPixel(LOGPIXELSX);
+  return tpp;
 }
 
 double Screen::TwipsPerPixelY() {
-  win::WindowDC dc(nullptr);
-  const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
-  return 1440.0 / (dpi > 0 ? dpi : 96);
+  static const double tpp = TwipsPerPixel(LOGPIXELSY);
+  return tpp;
 }
 
 double Screen::Width() { return GetSystemMetrics(SM_CXSCREEN) * TwipsPerPixelX(); }
@@ -248,9 +256,7 @@ void PictureBox::ResizeImage(int w, int h) {
     FillRect(next.dc(), &all, brush.get());
   }
   if (image_.dc()) BitBlt(next.dc(), 0, 0, image_.width(), image_.height(), image_.dc(), 0, 0, SRCCOPY);
-  image_.Destroy();
-  image_.Create(w, h);
-  BitBlt(image_.dc(), 0, 0, w, h, next.dc(), 0, 0, SRCCOPY);
+  image_.Swap(next);
 }
 
 void PictureBox::Cls() {
@@ -438,13 +444,17 @@ void Form::Unload(UnloadMode mode) {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
+HCURSOR Form::PointerCursor() const {
+  return mousePointer_ == kCustomPointer && mouseIcon_ ? mouseIcon_ : LoadCursorW(nullptr, IDC_ARROW);
+}
+
 void Form::SetMousePointer(int pointer) {
   if (pointer == mousePointer_) return;
   mousePointer_ = pointer;
   // Show the change at once when the pointer is over the form itself.
   POINT pt{};
   if (hwnd_ && GetCursorPos(&pt) && WindowFromPoint(pt) == hwnd_) {
-    SetCursor(mousePointer_ == kCustomPointer && mouseIcon_ ? mouseIcon_ : LoadCursorW(nullptr, IDC_ARROW));
+    SetCursor(PointerCursor());
   }
 }
 
@@ -496,7 +506,7 @@ LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wp) == hwnd_ && LOWORD(lp) == HTCLIENT) {
-        SetCursor(mousePointer_ == kCustomPointer && mouseIcon_ ? mouseIcon_ : LoadCursorW(nullptr, IDC_ARROW));
+        SetCursor(PointerCursor());
         return TRUE;
       }
       break;

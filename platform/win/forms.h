@@ -181,6 +181,8 @@ class Form : public Window {
 
  private:
   MouseEvent MakeMouseEvent(int button, WPARAM wp, LPARAM lp) const;
+  // The cursor the mouse pointer setting stands for.
+  HCURSOR PointerCursor() const;
   void PaintBackground(HDC dc);
 
   int mousePointer_ = kDefaultPointer;

@@ -100,6 +100,14 @@ class DibImage {
 
   bool Create(int width, int height);
   void Destroy();
+  void Swap(DibImage& other) noexcept {
+    std::swap(dc_, other.dc_);
+    std::swap(bmp_, other.bmp_);
+    std::swap(oldBmp_, other.oldBmp_);
+    std::swap(bits_, other.bits_);
+    std::swap(width_, other.width_);
+    std::swap(height_, other.height_);
+  }
   HDC dc() const { return dc_.get(); }
   HBITMAP bitmap() const { return bmp_.get(); }
   int width() const { return width_; }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win/handles.h"
+#include "platform/win/forms.h"
 #include "skin/VBRGN.h"
 
 namespace ocural {
@@ -231,7 +232,7 @@ TEST(SkinShapeWindow, OutlinesTooLongForWineAreRefusedOnlyThere) {
     PopupWindow window(256, h);
     HRGN applied = VBRGN::ShapeWindow(window.get(), p.dib.dc(), p.dib.bitmap(), VBRGN::UseTopLeftColor);
     const bool tooLong = static_cast<size_t>(256 * h / 2) > VBRGN::kWineMaxRegionRects;
-    if (tooLong && VBRGN::RunningUnderWine()) {
+    if (tooLong && forms::RunningUnderWine()) {
       EXPECT_EQ(applied, nullptr) << h;
       EXPECT_FALSE(WindowRegion(window.get())) << h;  // left without a region
     } else {
