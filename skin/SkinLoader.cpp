@@ -92,7 +92,11 @@ void FrmOcural::LoadSkin(const std::wstring& FileName) {
   SetWindowPos(hwnd_, nullptr, 0, 0, bw, bh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   {
     win::WindowDC screen(nullptr);
-    WindowRegion = VBRGN::ShapeWindow(hwnd_, screen.get(), baseBitmap, VBRGN::UseTopLeftColor);
+    // A body picture of one colour would cut the whole window away, and the
+    // skin would come back at every start with nothing left to click: such a
+    // body keeps its full rectangle.
+    WindowRegion = VBRGN::ShapeWindow(hwnd_, screen.get(), baseBitmap, VBRGN::UseTopLeftColor,
+                                      VBRGN::EmptyOutline::KeepWindowWhole);
   }
 
   // The lens: picture at its offset, made square, outline less white.

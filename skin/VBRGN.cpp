@@ -91,7 +91,7 @@ HRGN BuildRegionPerRun(const std::vector<RunRect>& rects) {
   return whole.release();
 }
 
-HRGN ShapeWindow(HWND hwnd, HDC dc, HBITMAP image, int32_t transparentColour) try {
+HRGN ShapeWindow(HWND hwnd, HDC dc, HBITMAP image, int32_t transparentColour, EmptyOutline whenEmpty) try {
   RECT outer{};
   if (!GetWindowRect(hwnd, &outer)) return nullptr;
   const int w = outer.right - outer.left;
@@ -107,10 +107,16 @@ HRGN ShapeWindow(HWND hwnd, HDC dc, HBITMAP image, int32_t transparentColour) tr
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
   bi.bmiHeader.biSizeImage = static_cast<DWORD>(pixels.size() * 4);
-  // Rows the picture does not have stay 0 in the buffer.
-  GetDIBits(dc, image, 0, static_cast<UINT>(h), pixels.data(), &bi, DIB_RGB_COLORS);
+  // Rows the picture does not have stay 0 in the buffer. A picture that
+  // cannot be read at all would give an outline of zeros: keep the window as
+  // it is instead.
+  if (GetDIBits(dc, image, 0, static_cast<UINT>(h), pixels.data(), &bi, DIB_RGB_COLORS) == 0) return nullptr;
 
   const std::vector<RunRect> runs = OpaqueRuns(pixels.data(), w, h, transparentColour);
+  if (runs.empty() && whenEmpty == EmptyOutline::KeepWindowWhole) {
+    SetWindowRgn(hwnd, nullptr, TRUE);
+    return nullptr;
+  }
   win::Region region(BuildRegion(runs));
   if (!region) return nullptr;
   if (forms::RunningUnderWine() && RegionRectCount(region.get()) > kWineMaxRegionRects) return nullptr;

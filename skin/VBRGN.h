@@ -21,13 +21,22 @@ constexpr int32_t UseTopLeftColor = ::ocural::UseTopLeftColor;
 // outlines are refused.
 constexpr size_t kWineMaxRegionRects = 32767;
 
+// What an outline with no pixel left in it does to the window.
+enum class EmptyOutline {
+  Apply,           // the window is cut away entirely (a lens whose picture is all white)
+  KeepWindowWhole  // the window loses any region and stays whole, so it can still be seen and used
+};
+
 // Reads the window's outer size worth of pixels from image (GetDIBits through
 // dc, 32 bits, bottom-up), cuts out the transparent colour and sets the result
 // as the window's region, redrawing the window. The window owns the region
-// from then on. Returns the region applied, or nullptr when none could be made
-// or applied (the window keeps the region it had then), also under Wine for
-// outlines of more than kWineMaxRegionRects rectangles.
-HRGN ShapeWindow(HWND hwnd, HDC dc, HBITMAP image, int32_t transparentColour);
+// from then on. Returns the region applied, or nullptr when none was applied:
+// the picture could not be read, no region could be made or applied, or under
+// Wine an outline of more than kWineMaxRegionRects rectangles (the window
+// keeps the region it had in these cases), or an empty outline with
+// EmptyOutline::KeepWindowWhole (the window is left without a region).
+HRGN ShapeWindow(HWND hwnd, HDC dc, HBITMAP image, int32_t transparentColour,
+                 EmptyOutline whenEmpty = EmptyOutline::Apply);
 
 // The region of the rectangles: one ExtCreateRegion call for lists of up to
 // about a thousand (every bundled skin); longer lists, and lists the single

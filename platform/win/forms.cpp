@@ -363,7 +363,10 @@ bool CommandButton::Dispatch(HWND button) {
 int Form::LiveForms() { return g_liveForms; }
 
 bool Form::CreateForm(DWORD exStyle, DWORD style, const std::wstring& caption, int clientW, int clientH) {
-  RegisterClassOnce(L"OcuralForm", nullptr, CS_DBLCLKS);
+  // No CS_DBLCLKS: every press on a form is a press of its own, however
+  // quickly it follows the last (a zoom area clicked three times zooms three
+  // steps, and a quick second grab of the body starts a drag).
+  RegisterClassOnce(L"OcuralForm", nullptr);
   RECT r{0, 0, clientW, clientH};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
   const int w = r.right - r.left;

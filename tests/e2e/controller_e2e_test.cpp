@@ -13,18 +13,6 @@
 namespace ocural::e2e {
 namespace {
 
-// Wine's stand-alone tray: one child window per icon.
-int TrayIcons() {
-  HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
-  if (!tray) return 0;
-  int n = 0;
-  for (HWND c = FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr); c;
-       c = FindWindowExW(tray, c, L"__winex11_tray_icon", nullptr)) {
-    if (IsWindowVisible(c)) ++n;
-  }
-  return n;
-}
-
 HWND OpenMenu() {
   HWND found = nullptr;
   WaitFor(

@@ -128,17 +128,6 @@ bool Above(HWND upper, HWND lower) {
   return false;
 }
 
-int TrayIcons() {
-  HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
-  if (!tray) return 0;
-  int n = 0;
-  for (HWND c = FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr); c;
-       c = FindWindowExW(tray, c, L"__winex11_tray_icon", nullptr)) {
-    if (IsWindowVisible(c)) ++n;
-  }
-  return n;
-}
-
 // The version numbers the executable carries.
 std::wstring VersionOfExe(const std::wstring& path) {
   DWORD ignored = 0;
@@ -397,11 +386,7 @@ TEST_F(SkinChooserE2E, EscKeepsTheSkinAndADoubleClickConfirmsAtOnce) {
   const int itemHeight = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
   POINT p{10, itemHeight + itemHeight / 2};
   ClientToScreen(list, &p);
-  MouseTo(p.x, p.y);
-  MouseDown();
-  MouseUp();
-  MouseDown();
-  MouseUp();
+  QuickClicks(p.x, p.y, 2);
   ASSERT_TRUE(WaitGone(dialog));
   EXPECT_TRUE(WaitFor(
       [&] {

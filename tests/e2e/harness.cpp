@@ -118,6 +118,29 @@ void ClickAt(int x, int y, int button) {
   MouseUp(button);
 }
 
+void QuickClicks(int x, int y, int count) {
+  MouseTo(x, y);
+  std::vector<INPUT> in(static_cast<size_t>(count) * 2);
+  for (size_t i = 0; i < in.size(); ++i) {
+    in[i].type = INPUT_MOUSE;
+    in[i].mi.dwFlags = i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  }
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+  Pump(60);
+}
+
+// Wine's stand-alone tray: one child window per icon.
+int TrayIcons() {
+  HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+  if (!tray) return 0;
+  int n = 0;
+  for (HWND c = FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr); c;
+       c = FindWindowExW(tray, c, L"__winex11_tray_icon", nullptr)) {
+    if (IsWindowVisible(c)) ++n;
+  }
+  return n;
+}
+
 // ---------------------------------------------------------------- PatternWindow
 
 PatternWindow::PatternWindow() {
@@ -350,6 +373,15 @@ std::vector<HWND> OcuralApp::Windows() const {
   WindowsOfProcess ctx{pi_.dwProcessId, {}};
   EnumWindows(&CollectWindowOfProcess, reinterpret_cast<LPARAM>(&ctx));
   return ctx.found;
+}
+
+HWND OcuralApp::ControllerWindow() const {
+  for (HWND w : Windows()) {
+    wchar_t caption[64] = {};
+    GetWindowTextW(w, caption, 64);
+    if (std::wstring(caption) == L"Ocural Controler") return w;
+  }
+  return nullptr;
 }
 
 HWND OcuralApp::MainWindow() const {

@@ -63,6 +63,12 @@ void MouseTo(int x, int y);
 void MouseDown(int button = 1);  // 1 left, 2 right, 4 middle
 void MouseUp(int button = 1);
 void ClickAt(int x, int y, int button = 1);
+// `count` left clicks at (x, y) handed to the system at once, as fast as a
+// hand can click: each follows the last well within the double-click time.
+void QuickClicks(int x, int y, int count);
+
+// Icons in Wine's stand-alone notification area.
+int TrayIcons();
 
 // Keeps a screenshot next to the test log; returns its path.
 std::wstring SaveFailureShot(const std::string& name);
@@ -95,6 +101,8 @@ class OcuralApp {
   DWORD ProcessId() const { return pi_.dwProcessId; }
   // Top-level windows of the process that still exist.
   std::vector<HWND> Windows() const;
+  // The hidden controller window, null when it is gone.
+  HWND ControllerWindow() const;
 
  private:
   std::wstring folder_;

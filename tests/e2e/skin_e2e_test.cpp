@@ -351,23 +351,28 @@ TEST_F(SkinE2E, PaintedZoomAreasZoomOnTheirEdgesInWinsTheOverlapAndTheRestOfTheB
       {190, 79, 3, "just right of the out area"},
       {150, 80, 3, "just below the out area"},
   };
+  // Each click follows the last at once, as a hand clicks: every press counts
+  // on its own, however close in time and place to the one before. A click
+  // that changes nothing is shown by the next one that does.
   for (const Press& p : presses) {
     ClickAt(300 + p.x, 200 + p.y);
-    Pump(300);
     EXPECT_EQ(WaitForLens(app_, p.zoom, 0), "") << "after a click on " << p.where;
     EXPECT_TRUE(WindowAt(300, 200)) << "after a click on " << p.where;
   }
+  // Three quick clicks on one spot, well within the double-click time.
+  QuickClicks(300 + 140, 200 + 30, 3);
+  EXPECT_EQ(WaitForLens(app_, 6, 0), "") << "three quick clicks on the in area zoom three steps";
 
-  // A drag on the body away from the areas moves the window by the drag distance.
-  MouseTo(400, 350);
+  // A click on the body and at once a drag from the same spot: the second
+  // press grabs the window and moves it by the drag distance.
+  QuickClicks(400, 350, 1);
   MouseDown();
   for (int k = 1; k <= 8; ++k) MouseTo(400 + 20 * k, 350 + 10 * k);
-  Pump(200);  // a hand rests a moment before letting go
   MouseUp();
   EXPECT_TRUE(WindowAt(460, 280)) << "it is at " << app_.WindowRect().left << "," << app_.WindowRect().top;
-  EXPECT_EQ(WaitForLens(app_, 3, 0), "");
+  EXPECT_EQ(WaitForLens(app_, 6, 0), "");
   Close(app_);
-  EXPECT_NE(app_.ReadFile(L"Ocural.ini").find("LastMagnification=3\r\n"), std::string::npos);
+  EXPECT_NE(app_.ReadFile(L"Ocural.ini").find("LastMagnification=6\r\n"), std::string::npos);
 }
 
 TEST_F(SkinE2E, PointerIsTheHandOverAPaintedAreaAndTheArrowElsewhere) {
@@ -536,6 +541,34 @@ TEST_F(SkinE2E, BrokenSkinsSayWhatIsWrongAndTheDesignedLookStays) {
     app.WriteFile(L"Ocural.ini", SettingsWith("broken.vsk"));
     ExpectMessageThenDesignedLook(app, c.message);
   }
+}
+
+// A body of one colour has nothing left once its top-left colour is cut
+// away. The window must stay whole, to be seen, dragged and right-clicked,
+// or the skin would lock the user out at every start.
+TEST_F(SkinE2E, OneColourBodyKeepsItsWholeRectangleAndCanStillBeDragged) {
+  ShapedSkin skin;
+  skin.base = Picture(150, 120, kBody);
+  skin.WriteTo(app_);
+  app_.WriteFile(L"Ocural.ini", SettingsWith("shaped.vsk"));
+  ASSERT_TRUE(app_.Start());
+  ASSERT_TRUE(app_.WaitForMainWindow());
+  ASSERT_TRUE(WindowAt(300, 200));
+  const RECT wr = app_.WindowRect();
+  EXPECT_EQ(wr.right - wr.left, 150);
+  EXPECT_EQ(wr.bottom - wr.top, 120);
+  std::optional<ScreenShot> shot;
+  ASSERT_TRUE(ShotAtRest(app_, 300, 200, &shot));
+  for (POINT p : {POINT{0, 0}, POINT{149, 0}, POINT{0, 119}, POINT{149, 119}, POINT{5, 110}}) {
+    EXPECT_EQ(Hex(shot->At(300 + p.x, 200 + p.y)), Hex(kBody)) << "body pixel " << p.x << "," << p.y;
+  }
+  MouseTo(305, 310);
+  MouseDown();
+  for (int k = 1; k <= 4; ++k) MouseTo(305 + 10 * k, 310 + 5 * k);
+  MouseUp();
+  EXPECT_TRUE(WindowAt(340, 220)) << "it is at " << app_.WindowRect().left << "," << app_.WindowRect().top;
+  Close(app_);
+  EXPECT_NE(app_.ReadFile(L"Ocural.ini").find("LastSkin=shaped.vsk\r\n"), std::string::npos);
 }
 
 TEST_F(SkinE2E, MissingSkinFileSaysTheBaseIsNotSetAndStartsPlain) {

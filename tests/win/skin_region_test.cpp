@@ -174,6 +174,28 @@ TEST(SkinShapeWindow, AllTransparentAndAllOpaquePictures) {
   EXPECT_EQ(CompareWithPicture(full.get(), solid, kMagenta), "");
 }
 
+// A body that would be cut away entirely, or a picture that cannot be read,
+// must not leave an invisible window: the body keeps its whole rectangle, and
+// an unreadable picture changes nothing.
+TEST(SkinShapeWindow, EmptyBodyOutlineKeepsTheWindowWholeAndAnUnreadablePictureChangesNothing) {
+  PopupWindow window(40, 30);
+  Picture shaped(40, 30);
+  DrawRoundWithHole(shaped);
+  ASSERT_NE(VBRGN::ShapeWindow(window.get(), shaped.dib.dc(), shaped.dib.bitmap(), VBRGN::UseTopLeftColor), nullptr);
+  ASSERT_TRUE(WindowRegion(window.get()));
+
+  Picture clear(40, 30, kMagenta);
+  EXPECT_EQ(VBRGN::ShapeWindow(window.get(), clear.dib.dc(), clear.dib.bitmap(), VBRGN::UseTopLeftColor,
+                               VBRGN::EmptyOutline::KeepWindowWhole),
+            nullptr);
+  EXPECT_FALSE(WindowRegion(window.get())) << "the window should have no region, so all of it shows";
+
+  for (auto whenEmpty : {VBRGN::EmptyOutline::Apply, VBRGN::EmptyOutline::KeepWindowWhole}) {
+    EXPECT_EQ(VBRGN::ShapeWindow(window.get(), clear.dib.dc(), nullptr, VBRGN::UseTopLeftColor, whenEmpty), nullptr);
+    EXPECT_FALSE(WindowRegion(window.get())) << "an unreadable picture must not shape the window";
+  }
+}
+
 TEST(SkinShapeWindow, NoWindowGivesNoRegion) {
   Picture p(8, 8);
   EXPECT_EQ(VBRGN::ShapeWindow(nullptr, p.dib.dc(), p.dib.bitmap(), 0), nullptr);
