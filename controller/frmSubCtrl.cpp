@@ -54,6 +54,9 @@ void FrmSubCtrl::Load() {
   menuBar_.reset(CreateMenu());
   popup_ = BuildPopupMenu();
   AppendMenuW(menuBar_.get(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup_), L"RClick");
+  // The bar is the window's own menu (never seen, the window stays hidden);
+  // once attached, the window destroys it with itself.
+  if (SetMenu(hwnd_, menuBar_.get())) menuBar_.release();
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   platform_ = std::make_unique<TTray::Win32TrayPlatform>(hwnd_);
   tray_ = std::make_unique<TrayIconState>(*platform_);
@@ -75,9 +78,27 @@ LRESULT FrmSubCtrl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (tray_) tray_->Readd();
     return 0;
   }
-  if (msg == WM_DESTROY) {
-    menuBar_.reset();  // destroys the popup with it
-    popup_ = nullptr;
+  switch (msg) {
+    case WM_DESTROY:
+      menuBar_.reset();  // only when it was never attached; destroys the popup with it
+      popup_ = nullptr;
+      break;
+    case WM_ENDSESSION:
+      // At log-off the system tells every window, in no set order. The main
+      // window's own shut-down saves the settings, removes the icon through
+      // this window and unloads it last; unloading here first would leave the
+      // icon behind.
+      return 0;
+    case WM_CLOSE:
+      // A close request to this hidden window (a task manager's "end task")
+      // ends the program the way the exit item does.
+      if (frmOcural().IsLoaded()) {
+        frmOcural().Unload(forms::kAppWindows);
+        return 0;
+      }
+      break;
+    default:
+      break;
   }
   return Form::WndProc(msg, wp, lp);
 }
@@ -117,7 +138,7 @@ void FrmSubCtrl::PopupMenu(HWND owner) {
   // loop end properly afterwards.
   SetForegroundWindow(owner);
   const UINT command = static_cast<UINT>(
-      TrackPopupMenu(popup_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner,
+      TrackPopupMenu(popup_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD, pt.x, pt.y, 0, owner,
                      nullptr));
   PostMessageW(owner, WM_NULL, 0, 0);
   inPopup_ = false;

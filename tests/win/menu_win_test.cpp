@@ -44,5 +44,20 @@ TEST(PopupMenuWin, BuiltTreeHasTheCaptionsOrderSeparatorAndFactorIds) {
   DestroyMenu(popup);
 }
 
+// The controller window carries the bar "RClick" as its own menu, and the
+// popup shown on a right click is that bar's one submenu.
+TEST(PopupMenuWin, ControllerWindowsMenuIsTheBarHoldingThePopup) {
+  FrmSubCtrl& ctrl = frmSubCtrl();
+  ASSERT_NE(ctrl.hWnd(), nullptr);
+  HMENU bar = GetMenu(ctrl.hWnd());
+  ASSERT_NE(bar, nullptr) << "no menu attached to the controller window";
+  ASSERT_EQ(GetMenuItemCount(bar), 1);
+  EXPECT_EQ(Caption(bar, 0), L"RClick");
+  ASSERT_NE(ctrl.mnuRClick(), nullptr);
+  EXPECT_EQ(GetSubMenu(bar, 0), ctrl.mnuRClick());
+  EXPECT_EQ(GetMenuItemCount(ctrl.mnuRClick()), 6);
+  EXPECT_FALSE(IsWindowVisible(ctrl.hWnd()));
+}
+
 }  // namespace
 }  // namespace ocural
