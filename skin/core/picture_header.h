@@ -12,8 +12,11 @@ namespace ocural {
 
 enum class PictureFormat { Bmp, Gif, Jpeg, Png };
 
-// Pictures larger than this on either side are refused.
-constexpr int32_t kMaxPictureSide = 16384;
+// Pictures larger than this on either side are refused. At most 16 M pixels,
+// 64 MiB at 32 bits a pixel, for each of the few copies a picture goes
+// through (decoder, DIB section, the lens made square): well inside the
+// address space of a 32-bit process, and far above any skin.
+constexpr int32_t kMaxPictureSide = 4096;
 
 struct PictureHeader {
   PictureFormat format = PictureFormat::Bmp;
@@ -23,7 +26,7 @@ struct PictureHeader {
 
 // The format and size of a BMP (uncompressed, bit fields or RLE; the Windows
 // and OS/2 headers), GIF, JPEG or PNG file held in data[0..size). Nothing for
-// an unknown format, a size of 0 or above kMaxPictureSide, a depth or
+// an unknown format, a side of 0 or above kMaxPictureSide, a depth or
 // compression the format does not have, and a file cut short: BMP pixel rows
 // or colour table missing, GIF blocks, JPEG segments or the end marker
 // missing, PNG chunks or the closing IEND chunk missing.

@@ -30,6 +30,34 @@ void ExpectEveryPrefixRefused(const Bytes& b, size_t keep) {
 void SetLE32(Bytes& b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
+void SetLE16(Bytes& b, size_t at, uint32_t v) {
+  b[at] = static_cast<uint8_t>(v);
+  b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+
+// An 8-bit run-length BMP holding only the end-of-picture code: every pixel
+// is left as background, which is allowed, so the size is free.
+Bytes MakeRle8Bmp(int w, int h) {
+  Bytes b = ocural_test::MakeBmp(1, 1, 24);
+  b.resize(54);
+  SetLE32(b, 18, static_cast<uint32_t>(w));
+  SetLE32(b, 22, static_cast<uint32_t>(h));
+  b[28] = 8;
+  SetLE32(b, 30, 1);  // BI_RLE8
+  SetLE32(b, 34, 2);
+  SetLE32(b, 46, 1);
+  SetLE32(b, 10, 58);
+  b.insert(b.end(), {0, 0, 0, 0, 0, 1});
+  return b;
+}
+
+// A GIF with a w x h screen and one 1x1 frame in its top-left corner.
+Bytes MakeGifScreen(int w, int h) {
+  Bytes b = ocural_test::MakeGif(1, 1);
+  SetLE16(b, 6, static_cast<uint32_t>(w));
+  SetLE16(b, 8, static_cast<uint32_t>(h));
+  return b;
+}
 
 TEST(InspectPicture, BmpSizesForEveryLayout) {
   ExpectPicture(ocural_test::MakeBmp(7, 5, 24), PictureFormat::Bmp, 7, 5);
@@ -72,8 +100,8 @@ TEST(InspectPicture, BmpWithImpossibleHeadersIsRefused) {
   planes[26] = 2;
   EXPECT_FALSE(Inspect(planes).has_value());
   // A huge picture whose rows would need more bytes than the file has.
-  Bytes huge = patched(18, 16384);
-  SetLE32(huge, 22, 16384);
+  Bytes huge = patched(18, 4096);
+  SetLE32(huge, 22, 4096);
   EXPECT_FALSE(Inspect(huge).has_value());
 }
 
@@ -195,6 +223,33 @@ TEST(InspectPicture, UnknownOrEmptyDataIsRefused) {
   EXPECT_TRUE(Inspect(gif87).has_value());
   gif87[4] = '8';
   EXPECT_FALSE(Inspect(gif87).has_value());
+}
+
+// Each side may be up to 4096 pixels (a 4096 x 4096 picture is 64 MiB at
+// 32 bits a pixel), in every format.
+TEST(InspectPicture, SidesUpTo4096AreTakenAndNoMore) {
+  struct Maker {
+    const char* name;
+    Bytes (*make)(int w, int h);
+  };
+  const Maker makers[] = {
+      {"bmp", [](int w, int h) { return ocural_test::MakeBmp(w, h, 24); }},
+      {"top-down bmp", [](int w, int h) { return ocural_test::MakeBmp(w, h, 24, true); }},
+      {"rle8 bmp", MakeRle8Bmp},
+      {"png", ocural_test::MakePng},
+      {"gif", ocural_test::MakeGif},
+      {"gif screen", MakeGifScreen},
+      {"jpeg", ocural_test::MakeJpegSkeleton},
+  };
+  for (const Maker& m : makers) {
+    SCOPED_TRACE(m.name);
+    EXPECT_TRUE(Inspect(m.make(4096, 1)).has_value());
+    EXPECT_TRUE(Inspect(m.make(1, 4096)).has_value());
+    EXPECT_FALSE(Inspect(m.make(4097, 1)).has_value());
+    EXPECT_FALSE(Inspect(m.make(1, 4097)).has_value());
+  }
+  ExpectPicture(MakeRle8Bmp(4096, 4096), PictureFormat::Bmp, 4096, 4096);
+  ExpectPicture(MakeGifScreen(4096, 4096), PictureFormat::Gif, 4096, 4096);
 }
 
 }  // namespace
