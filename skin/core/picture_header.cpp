@@ -110,6 +110,26 @@ std::optional<PictureHeader> InspectBmp(const uint8_t* d, size_t size) {
 // ---------------------------------------------------------------------------
 // PNG: the chunks are walked up to IEND.
 
+// Bits a pixel for a colour type and bit depth, 0 for a pair PNG does not have.
+uint32_t PngBitsPerPixel(uint8_t colourType, uint8_t depth) {
+  const bool small = depth == 1 || depth == 2 || depth == 4;
+  const bool wide = depth == 8 || depth == 16;
+  switch (colourType) {
+    case 0:  // grey
+      return small || wide ? depth : 0;
+    case 2:  // RGB
+      return wide ? 3u * depth : 0;
+    case 3:  // palette
+      return small || depth == 8 ? depth : 0;
+    case 4:  // grey and alpha
+      return wide ? 2u * depth : 0;
+    case 6:  // RGBA
+      return wide ? 4u * depth : 0;
+    default:
+      return 0;
+  }
+}
+
 std::optional<PictureHeader> InspectPng(const uint8_t* d, size_t size) {
   static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   if (size < 8 || std::memcmp(d, kSignature, 8) != 0) return std::nullopt;
@@ -126,7 +146,11 @@ std::optional<PictureHeader> InspectPng(const uint8_t* d, size_t size) {
     if (first) {
       if (std::memcmp(type, "IHDR", 4) != 0 || length != 13) return std::nullopt;
       header = Sized(PictureFormat::Png, BE32(body), BE32(body + 4));
-      if (!header) return std::nullopt;
+      // Compression and filter method 0, no interlace or Adam7.
+      if (!header || PngBitsPerPixel(body[9], body[8]) == 0 || body[10] != 0 || body[11] != 0 ||
+          body[12] > 1) {
+        return std::nullopt;
+      }
       first = false;
     } else if (std::memcmp(type, "IDAT", 4) == 0) {
       sawData = true;
@@ -174,6 +198,12 @@ std::optional<PictureHeader> InspectGif(const uint8_t* d, size_t size) {
       if (!SkipSubBlocks(d, size, pos)) return std::nullopt;
     } else if (block == 0x2C) {  // image descriptor
       if (size - pos < 9) return std::nullopt;
+      // The frame lies on the logical screen.
+      const int32_t left = LE16(d + pos);
+      const int32_t top = LE16(d + pos + 2);
+      if (left + LE16(d + pos + 4) > header->width || top + LE16(d + pos + 6) > header->height) {
+        return std::nullopt;
+      }
       const uint8_t imageFlags = d[pos + 8];
       pos += 9;
       if (imageFlags & 0x80) {
@@ -183,7 +213,9 @@ std::optional<PictureHeader> InspectGif(const uint8_t* d, size_t size) {
       }
       if (pos >= size) return std::nullopt;
       const uint8_t minCodeSize = d[pos++];
-      if (minCodeSize < 2 || minCodeSize > 11) return std::nullopt;
+      // Above 8 the first codes would stand for colours no table holds. GIF
+      // writers use 2 to 8; 0 and 1 are left to the decoder.
+      if (minCodeSize > 8) return std::nullopt;
       if (!SkipSubBlocks(d, size, pos)) return std::nullopt;
       sawImage = true;
     } else {
@@ -201,6 +233,24 @@ bool IsStartOfFrame(uint8_t marker) {
   return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
+// A frame header (after its length) that adds up: precision 8 or 12, 1 to 4
+// components, each with sampling factors 1 to 4, and nothing else.
+bool FrameHeaderOk(const uint8_t* f, size_t length) {
+  if (length < 8) return false;
+  const size_t components = f[5];
+  if ((f[0] != 8 && f[0] != 12) || components < 1 || components > 4 ||
+      length != 8 + 3 * components) {
+    return false;
+  }
+  for (size_t i = 0; i < components; ++i) {
+    const uint8_t sampling = f[6 + 3 * i + 1];
+    const int h = sampling >> 4;
+    const int v = sampling & 0x0F;
+    if (h < 1 || h > 4 || v < 1 || v > 4) return false;
+  }
+  return true;
+}
+
 std::optional<PictureHeader> InspectJpeg(const uint8_t* d, size_t size) {
   if (size < 4 || d[0] != 0xFF || d[1] != 0xD8) return std::nullopt;
   size_t pos = 2;
@@ -216,7 +266,7 @@ std::optional<PictureHeader> InspectJpeg(const uint8_t* d, size_t size) {
     const size_t length = BE16(d + pos);
     if (length < 2 || length > size - pos) return std::nullopt;
     if (IsStartOfFrame(marker)) {
-      if (length < 8) return std::nullopt;
+      if (!FrameHeaderOk(d + pos + 2, length)) return std::nullopt;
       header = Sized(PictureFormat::Jpeg, BE16(d + pos + 5), BE16(d + pos + 3));
       if (!header) return std::nullopt;
     }

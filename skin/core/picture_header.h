@@ -26,10 +26,17 @@ struct PictureHeader {
 
 // The format and size of a BMP (uncompressed, bit fields or RLE; the Windows
 // and OS/2 headers), GIF, JPEG or PNG file held in data[0..size). Nothing for
-// an unknown format, a side of 0 or above kMaxPictureSide, a depth or
-// compression the format does not have, and a file cut short: BMP pixel rows
-// or colour table missing, GIF blocks, JPEG segments or the end marker
-// missing, PNG chunks or the closing IEND chunk missing.
+// - an unknown format, a side of 0 or above kMaxPictureSide;
+// - a depth or compression the format does not have; for PNG a bit depth
+//   that does not go with the colour type, a compression or filter method
+//   other than 0, an interlace method other than none or Adam7; for JPEG a
+//   frame header whose length is not 8 + 3 per component, with other than
+//   1 to 4 components, sampling factors outside 1 to 4 or a precision other
+//   than 8 or 12; for GIF a frame not lying wholly on the logical screen or
+//   an LZW minimum code size above 8;
+// - a file cut short: BMP pixel rows or colour table missing, GIF blocks,
+//   JPEG segments or the end marker missing, PNG chunks or the closing IEND
+//   chunk missing;
 std::optional<PictureHeader> InspectPicture(const uint8_t* data, size_t size);
 
 }  // namespace ocural

@@ -59,6 +59,43 @@ Bytes MakeGifScreen(int w, int h) {
   return b;
 }
 
+// A PNG with the given header and an IDAT of dataBytes (not real deflate
+// data: only its length counts here).
+Bytes MakePngHeader(int colourType, int depth, uint32_t w, uint32_t h, size_t dataBytes = 64,
+                    uint8_t compression = 0, uint8_t filter = 0, uint8_t interlace = 0) {
+  Bytes b = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  Bytes ihdr;
+  ocural_test::PutBE32(ihdr, w);
+  ocural_test::PutBE32(ihdr, h);
+  ihdr.insert(ihdr.end(), {static_cast<uint8_t>(depth), static_cast<uint8_t>(colourType),
+                           compression, filter, interlace});
+  ocural_test::PutPngChunk(b, "IHDR", ihdr);
+  ocural_test::PutPngChunk(b, "IDAT", Bytes(dataBytes, 0x5A));
+  ocural_test::PutPngChunk(b, "IEND", {});
+  return b;
+}
+
+// The body of a JPEG frame header: precision, size, and count components
+// with the sampling factors hv.
+Bytes FrameBody(int precision, int w, int h, int count, uint8_t hv = 0x11) {
+  Bytes b = {static_cast<uint8_t>(precision), static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(h),
+             static_cast<uint8_t>(w >> 8), static_cast<uint8_t>(w), static_cast<uint8_t>(count)};
+  for (int i = 0; i < count; ++i) b.insert(b.end(), {static_cast<uint8_t>(i + 1), hv, 0});
+  return b;
+}
+
+// A JPEG made of a frame header (marker and body), a scan header, scanBytes
+// of scan data and the end marker.
+Bytes MakeJpegFrame(uint8_t marker, const Bytes& body, size_t scanBytes = 2) {
+  Bytes b = {0xFF, 0xD8, 0xFF, marker, static_cast<uint8_t>((body.size() + 2) >> 8),
+             static_cast<uint8_t>(body.size() + 2)};
+  b.insert(b.end(), body.begin(), body.end());
+  b.insert(b.end(), {0xFF, 0xDA, 0, 8, 1, 1, 0, 0, 63, 0});
+  b.insert(b.end(), scanBytes, 0x12);
+  b.insert(b.end(), {0xFF, 0xD9});
+  return b;
+}
+
 TEST(InspectPicture, BmpSizesForEveryLayout) {
   ExpectPicture(ocural_test::MakeBmp(7, 5, 24), PictureFormat::Bmp, 7, 5);
   ExpectPicture(ocural_test::MakeBmp(3, 9, 32), PictureFormat::Bmp, 3, 9);
@@ -250,6 +287,97 @@ TEST(InspectPicture, SidesUpTo4096AreTakenAndNoMore) {
   }
   ExpectPicture(MakeRle8Bmp(4096, 4096), PictureFormat::Bmp, 4096, 4096);
   ExpectPicture(MakeGifScreen(4096, 4096), PictureFormat::Gif, 4096, 4096);
+}
+
+TEST(InspectPicture, GifFrameMustLieOnItsScreen) {
+  struct Case {
+    int left, top, w, h;
+    bool ok;
+  };
+  const Case cases[] = {
+      {0, 0, 6, 4, true},       {5, 3, 1, 1, true},  {1, 0, 6, 4, false},
+      {0, 1, 6, 4, false},      {0, 0, 7, 4, false}, {0, 0, 6, 5, false},
+      {6, 0, 1, 1, false},      {0, 4, 1, 1, false}, {65535, 0, 1, 1, false},
+      {0, 0, 65535, 65535, false},
+  };
+  for (const Case& c : cases) {
+    Bytes b = ocural_test::MakeGif(6, 4);
+    SetLE16(b, 26, static_cast<uint32_t>(c.left));
+    SetLE16(b, 28, static_cast<uint32_t>(c.top));
+    SetLE16(b, 30, static_cast<uint32_t>(c.w));
+    SetLE16(b, 32, static_cast<uint32_t>(c.h));
+    EXPECT_EQ(Inspect(b).has_value(), c.ok) << c.left << "," << c.top << " " << c.w << "x" << c.h;
+  }
+  // A 1x1 screen with a 65535 x 65535 frame.
+  Bytes tiny = ocural_test::MakeGif(1, 1);
+  SetLE16(tiny, 30, 65535);
+  SetLE16(tiny, 32, 65535);
+  EXPECT_FALSE(Inspect(tiny).has_value());
+}
+
+// Codes of 9 bits or more at the start would stand for colours no table has.
+// Sizes 0 and 1 are below what encoders write but are left to the decoder.
+TEST(InspectPicture, GifCodeSizeUpToEight) {
+  for (int codeSize = 0; codeSize <= 12; ++codeSize) {
+    Bytes b = ocural_test::MakeGif(6, 4);
+    b[35] = static_cast<uint8_t>(codeSize);
+    EXPECT_EQ(Inspect(b).has_value(), codeSize <= 8) << "code size " << codeSize;
+  }
+}
+
+TEST(InspectPicture, JpegFrameHeaderMustAddUp) {
+  // Found by fuzzing: length 8 for 255 components of precision 2.
+  const Bytes fuzzed = {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x08, 0x02, 0x03, 0x1E, 0x11,
+                        0x00, 0xFF, 0xFF, 0xDA, 0x00, 0x03, 0x3F, 0xFF, 0xD9};
+  EXPECT_FALSE(Inspect(fuzzed).has_value());
+
+  struct Case {
+    const char* what;
+    Bytes body;
+    bool ok;
+  };
+  Bytes countTooHigh = FrameBody(8, 64, 48, 1);
+  countTooHigh[5] = 3;  // three components, the length holds one
+  Bytes countTooLow = FrameBody(8, 64, 48, 3);
+  countTooLow[5] = 1;
+  const Case cases[] = {
+      {"grey", FrameBody(8, 64, 48, 1), true},
+      {"colour", FrameBody(8, 64, 48, 3), true},
+      {"cmyk", FrameBody(8, 64, 48, 4), true},
+      {"12 bits", FrameBody(12, 64, 48, 3), true},
+      {"sampling 4x4", FrameBody(8, 64, 48, 1, 0x44), true},
+      {"no components", FrameBody(8, 64, 48, 0), false},
+      {"five components", FrameBody(8, 64, 48, 5), false},
+      {"count above length", countTooHigh, false},
+      {"count below length", countTooLow, false},
+      {"precision 2", FrameBody(2, 64, 48, 1), false},
+      {"precision 16", FrameBody(16, 64, 48, 1), false},
+      {"horizontal sampling 0", FrameBody(8, 64, 48, 1, 0x01), false},
+      {"vertical sampling 0", FrameBody(8, 64, 48, 1, 0x10), false},
+      {"sampling 5", FrameBody(8, 64, 48, 1, 0x15), false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Inspect(MakeJpegFrame(0xC1, c.body)).has_value(), c.ok) << c.what;
+  }
+}
+
+TEST(InspectPicture, PngDepthMustSuitTheColourType) {
+  // Colour types 0 grey, 2 RGB, 3 palette, 4 grey and alpha, 6 RGBA.
+  const int depths[] = {0, 1, 2, 3, 4, 8, 16, 32};
+  for (int type = 0; type <= 7; ++type) {
+    for (int depth : depths) {
+      const bool small = depth == 1 || depth == 2 || depth == 4;
+      const bool ok = (type == 0 && (small || depth == 8 || depth == 16)) ||
+                      (type == 3 && (small || depth == 8)) ||
+                      ((type == 2 || type == 4 || type == 6) && (depth == 8 || depth == 16));
+      EXPECT_EQ(Inspect(MakePngHeader(type, depth, 5, 3)).has_value(), ok)
+          << "type " << type << " depth " << depth;
+    }
+  }
+  EXPECT_TRUE(Inspect(MakePngHeader(2, 8, 5, 3, 64, 0, 0, 1)).has_value());  // interlaced
+  EXPECT_FALSE(Inspect(MakePngHeader(2, 8, 5, 3, 64, 1, 0, 0)).has_value());
+  EXPECT_FALSE(Inspect(MakePngHeader(2, 8, 5, 3, 64, 0, 1, 0)).has_value());
+  EXPECT_FALSE(Inspect(MakePngHeader(2, 8, 5, 3, 64, 0, 0, 2)).has_value());
 }
 
 }  // namespace
