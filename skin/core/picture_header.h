@@ -37,6 +37,11 @@ struct PictureHeader {
 // - a file cut short: BMP pixel rows or colour table missing, GIF blocks,
 //   JPEG segments or the end marker missing, PNG chunks or the closing IEND
 //   chunk missing;
+// - more pixels than the compressed data can hold: PNG image data give at
+//   most 1032 bytes for one (the deflate limit), a Huffman-coded JPEG file
+//   at most 2048 pixels a byte. Run-length BMP and GIF may leave pixels out
+//   and arithmetic-coded JPEG has no such limit, so only the side limit
+//   bounds those.
 std::optional<PictureHeader> InspectPicture(const uint8_t* data, size_t size);
 
 }  // namespace ocural

@@ -380,5 +380,28 @@ TEST(InspectPicture, PngDepthMustSuitTheColourType) {
   EXPECT_FALSE(Inspect(MakePngHeader(2, 8, 5, 3, 64, 0, 0, 2)).has_value());
 }
 
+// Deflate gives at most 1032 bytes for one, and Huffman-coded JPEG needs at
+// least a bit for each 8x8 block of its most detailed component (which holds
+// at least one block per 256 pixels), so small files cannot hold large
+// pictures in those. Run-length BMP, GIF and arithmetic-coded JPEG can leave
+// pixels out or have no such bound, and are only held to the side limit.
+TEST(InspectPicture, CompressedDataMustBeAbleToHoldThePixels) {
+  // 1-bit grey, 512 bytes a row: 1000 bytes of deflate data hold 2015 rows.
+  EXPECT_TRUE(Inspect(MakePngHeader(0, 1, 4096, 2015, 1000)).has_value());
+  EXPECT_FALSE(Inspect(MakePngHeader(0, 1, 4096, 2016, 1000)).has_value());
+  // 16-bit RGBA, 8 bytes a pixel: one byte holds 129 pixels.
+  EXPECT_TRUE(Inspect(MakePngHeader(6, 16, 1, 129, 1)).has_value());
+  EXPECT_FALSE(Inspect(MakePngHeader(6, 16, 1, 130, 1)).has_value());
+  EXPECT_FALSE(Inspect(MakePngHeader(2, 8, 4096, 4096)).has_value());
+
+  // 4096 x 4096 needs 8192 bytes.
+  const Bytes frame = FrameBody(8, 4096, 4096, 3);
+  const size_t pad = 8192 - MakeJpegFrame(0xC0, frame, 0).size();
+  EXPECT_TRUE(Inspect(MakeJpegFrame(0xC0, frame, pad)).has_value());
+  EXPECT_FALSE(Inspect(MakeJpegFrame(0xC0, frame, pad - 1)).has_value());
+  EXPECT_FALSE(Inspect(MakeJpegFrame(0xC2, frame)).has_value());  // progressive
+  EXPECT_TRUE(Inspect(MakeJpegFrame(0xC9, frame)).has_value());   // arithmetic coded
+}
+
 }  // namespace
 }  // namespace ocural
