@@ -19,6 +19,10 @@ uint32_t BE32(const uint8_t* p) {
 
 bool SideOk(int64_t side) { return side >= 1 && side <= kMaxPictureSide; }
 
+uint64_t PixelCount(const PictureHeader& h) {
+  return static_cast<uint64_t>(h.width) * static_cast<uint64_t>(h.height);
+}
+
 std::optional<PictureHeader> Sized(PictureFormat format, int64_t width, int64_t height) {
   if (!SideOk(width) || !SideOk(height)) return std::nullopt;
   return PictureHeader{format, static_cast<int32_t>(width), static_cast<int32_t>(height)};
@@ -110,13 +114,39 @@ std::optional<PictureHeader> InspectBmp(const uint8_t* d, size_t size) {
 // ---------------------------------------------------------------------------
 // PNG: the chunks are walked up to IEND.
 
+// Bits a pixel for a colour type and bit depth, 0 for a pair PNG does not have.
+uint32_t PngBitsPerPixel(uint8_t colourType, uint8_t depth) {
+  const bool small = depth == 1 || depth == 2 || depth == 4;
+  const bool wide = depth == 8 || depth == 16;
+  switch (colourType) {
+    case 0:  // grey
+      return small || wide ? depth : 0;
+    case 2:  // RGB
+      return wide ? 3u * depth : 0;
+    case 3:  // palette
+      return small || depth == 8 ? depth : 0;
+    case 4:  // grey and alpha
+      return wide ? 2u * depth : 0;
+    case 6:  // RGBA
+      return wide ? 4u * depth : 0;
+    default:
+      return 0;
+  }
+}
+
+// Deflate writes at least 2 bits for a run of 258 bytes, so no more than
+// 1032 bytes come out of one byte of compressed data.
+constexpr uint64_t kMaxDeflateRatio = 1032;
+
 std::optional<PictureHeader> InspectPng(const uint8_t* d, size_t size) {
   static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   if (size < 8 || std::memcmp(d, kSignature, 8) != 0) return std::nullopt;
   size_t pos = 8;
   bool first = true;
   std::optional<PictureHeader> header;
+  uint64_t bitsPerPixel = 0;
   bool sawData = false;
+  uint64_t dataBytes = 0;
   while (true) {
     if (size - pos < 12) return std::nullopt;  // length, type and CRC at least
     const uint64_t length = BE32(d + pos);
@@ -126,12 +156,21 @@ std::optional<PictureHeader> InspectPng(const uint8_t* d, size_t size) {
     if (first) {
       if (std::memcmp(type, "IHDR", 4) != 0 || length != 13) return std::nullopt;
       header = Sized(PictureFormat::Png, BE32(body), BE32(body + 4));
-      if (!header) return std::nullopt;
+      bitsPerPixel = PngBitsPerPixel(body[9], body[8]);
+      // Compression and filter method 0, no interlace or Adam7.
+      if (!header || bitsPerPixel == 0 || body[10] != 0 || body[11] != 0 || body[12] > 1) {
+        return std::nullopt;
+      }
       first = false;
     } else if (std::memcmp(type, "IDAT", 4) == 0) {
       sawData = true;
+      dataBytes += length;
     } else if (std::memcmp(type, "IEND", 4) == 0) {
-      return sawData ? header : std::nullopt;
+      // The filtered rows take at least the bits of the pixels themselves.
+      const uint64_t pixels = PixelCount(*header);
+      const uint64_t pixelBytes = (pixels * bitsPerPixel + 7) / 8;
+      if (!sawData || pixelBytes > dataBytes * kMaxDeflateRatio) return std::nullopt;
+      return header;
     }
     pos += static_cast<size_t>(length) + 12;
   }
@@ -174,6 +213,12 @@ std::optional<PictureHeader> InspectGif(const uint8_t* d, size_t size) {
       if (!SkipSubBlocks(d, size, pos)) return std::nullopt;
     } else if (block == 0x2C) {  // image descriptor
       if (size - pos < 9) return std::nullopt;
+      // The frame lies on the logical screen.
+      const int32_t left = LE16(d + pos);
+      const int32_t top = LE16(d + pos + 2);
+      if (left + LE16(d + pos + 4) > header->width || top + LE16(d + pos + 6) > header->height) {
+        return std::nullopt;
+      }
       const uint8_t imageFlags = d[pos + 8];
       pos += 9;
       if (imageFlags & 0x80) {
@@ -183,7 +228,9 @@ std::optional<PictureHeader> InspectGif(const uint8_t* d, size_t size) {
       }
       if (pos >= size) return std::nullopt;
       const uint8_t minCodeSize = d[pos++];
-      if (minCodeSize < 2 || minCodeSize > 11) return std::nullopt;
+      // Above 8 the first codes would stand for colours no table holds. GIF
+      // writers use 2 to 8; 0 and 1 are left to the decoder.
+      if (minCodeSize > 8) return std::nullopt;
       if (!SkipSubBlocks(d, size, pos)) return std::nullopt;
       sawImage = true;
     } else {
@@ -200,11 +247,37 @@ std::optional<PictureHeader> InspectGif(const uint8_t* d, size_t size) {
 bool IsStartOfFrame(uint8_t marker) {
   return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
+bool IsArithmeticCoded(uint8_t marker) { return marker >= 0xC9; }
+
+// A frame header (after its length) that adds up: precision 8 or 12, 1 to 4
+// components, each with sampling factors 1 to 4, and nothing else.
+bool FrameHeaderOk(const uint8_t* f, size_t length) {
+  if (length < 8) return false;
+  const size_t components = f[5];
+  if ((f[0] != 8 && f[0] != 12) || components < 1 || components > 4 ||
+      length != 8 + 3 * components) {
+    return false;
+  }
+  for (size_t i = 0; i < components; ++i) {
+    const uint8_t sampling = f[6 + 3 * i + 1];
+    const int h = sampling >> 4;
+    const int v = sampling & 0x0F;
+    if (h < 1 || h > 4 || v < 1 || v > 4) return false;
+  }
+  return true;
+}
+
+// Huffman coding spends at least one bit on every 8x8 block of a component,
+// and the component sampled most finely across has at least one block for
+// every 4 x 64 pixels (its rows are sampled at no less than a quarter), so
+// the file has at least a byte for every 2048 pixels.
+constexpr uint64_t kMaxHuffmanPixelsPerByte = 2048;
 
 std::optional<PictureHeader> InspectJpeg(const uint8_t* d, size_t size) {
   if (size < 4 || d[0] != 0xFF || d[1] != 0xD8) return std::nullopt;
   size_t pos = 2;
   std::optional<PictureHeader> header;
+  bool arithmetic = false;
   while (true) {
     const size_t start = pos;
     while (pos < size && d[pos] == 0xFF) ++pos;  // one or more 0xFF before a marker
@@ -216,14 +289,16 @@ std::optional<PictureHeader> InspectJpeg(const uint8_t* d, size_t size) {
     const size_t length = BE16(d + pos);
     if (length < 2 || length > size - pos) return std::nullopt;
     if (IsStartOfFrame(marker)) {
-      if (length < 8) return std::nullopt;
+      if (!FrameHeaderOk(d + pos + 2, length)) return std::nullopt;
       header = Sized(PictureFormat::Jpeg, BE16(d + pos + 5), BE16(d + pos + 3));
       if (!header) return std::nullopt;
+      arithmetic = IsArithmeticCoded(marker);
     }
     pos += length;
     if (marker == 0xDA) break;  // start of scan: entropy-coded data follows
   }
   if (!header) return std::nullopt;
+  if (!arithmetic && PixelCount(*header) > kMaxHuffmanPixelsPerByte * size) return std::nullopt;
   // Inside scan data 0xFF is always followed by 0x00 or a restart marker, so
   // FF D9 appears only as the end of the picture.
   for (size_t i = pos; i + 1 < size; ++i) {

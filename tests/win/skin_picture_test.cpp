@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "skin/core/picture_header.h"
 #include "skin/picture_loader.h"
 #include "tests/contract/scratch_dir.h"
 #include "tests/native/skin_picture_bytes.h"
@@ -185,7 +186,10 @@ TEST_F(SkinPictureTest, UnreadableFilesFailCleanly) {
   const Bytes jpeg(std::begin(kJpeg3366CC), std::end(kJpeg3366CC));
   EXPECT_FALSE(LoadPicture(Write(L"cut.jpg", Bytes(jpeg.begin(), jpeg.end() - 4))).has_value());
   // Complete, but wider than any picture taken.
-  EXPECT_FALSE(LoadPicture(Write(L"wide.bmp", ocural_test::MakeBmp(16385, 1, 24))).has_value());
+  const Bytes widest = ocural_test::MakeBmp(kMaxPictureSide, 1, 24);
+  EXPECT_TRUE(LoadPicture(Write(L"widest.bmp", widest)).has_value());
+  const Bytes wide = ocural_test::MakeBmp(kMaxPictureSide + 1, 1, 24);
+  EXPECT_FALSE(LoadPicture(Write(L"wide.bmp", wide)).has_value());
   EXPECT_FALSE(LoadPictureFromMemory(nullptr, 10).has_value());
 }
 
@@ -207,7 +211,7 @@ TEST_F(SkinPictureTest, DamagedBytesNeverBringTheLoaderDown) {
       if (p) {
         ++decoded;
         EXPECT_GE(p->widthPx, 1);
-        EXPECT_LE(p->widthPx, 16384);
+        EXPECT_LE(p->widthPx, kMaxPictureSide);
         EXPECT_TRUE(p->bitmap);
       }
     }
