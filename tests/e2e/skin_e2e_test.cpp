@@ -528,6 +528,8 @@ TEST_F(SkinE2E, BrokenSkinsSayWhatIsWrongAndTheDesignedLookStays) {
       {"no lens key", vsk("body.bmp", nullptr), L"レンズファイルが設定されていません。"},
       {"a lens that is not there", vsk("body.bmp", "nothere.bmp"), L"レンズファイルがみつかりません"},
       {"a cut-off lens", vsk("body.bmp", "cut.bmp"), L"レンズファイルがみつかりません"},
+      {"a base wider than any skin needs", vsk("wide.bmp", "lens.bmp"), L"ベースファイルがみつかりません"},
+      {"a lens wider than any skin needs", vsk("body.bmp", "wide.bmp"), L"レンズファイルがみつかりません"},
   };
   for (const BrokenSkin& c : cases) {
     SCOPED_TRACE(c.what);
@@ -536,6 +538,7 @@ TEST_F(SkinE2E, BrokenSkinsSayWhatIsWrongAndTheDesignedLookStays) {
     app.WriteFile(L"lens.bmp", Bmp24(good.lens));
     app.WriteFile(L"cut.bmp", cutBase);
     app.WriteFile(L"text.bmp", "this is not a picture\r\n");
+    app.WriteFile(L"wide.bmp", Bmp24(Picture(4097, 2, kBody)));
     CreateDirectoryW(app.PathOf(L"folder").c_str(), nullptr);
     app.WriteFile(L"broken.vsk", c.vsk);
     app.WriteFile(L"Ocural.ini", SettingsWith("broken.vsk"));
