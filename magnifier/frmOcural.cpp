@@ -84,8 +84,14 @@ void FrmOcural::Load() {
   picManaita.Create(hwnd_, 16, 16, 89, 89, false);
   cmdZoomIn.Create(hwnd_, L"+", 8, 200, 17, 17);
   cmdZoomOut.Create(hwnd_, L"-", 32, 200, 17, 17);
-  cmdZoomIn.Click = [this] { cmdZoomIn_Click(); };
-  cmdZoomOut.Click = [this] { cmdZoomOut_Click(); };
+  cmdZoomIn.Click = [this] {
+    cmdZoomIn_Click();
+    TakeSnapshotPutOffByPress();
+  };
+  cmdZoomOut.Click = [this] {
+    cmdZoomOut_Click();
+    TakeSnapshotPutOffByPress();
+  };
   Form_Load();
 }
 
@@ -106,8 +112,28 @@ void FrmOcural::Form_QueryUnload(int& cancel, int unloadMode) {
   RunQueryUnload(host);
 }
 
+bool FrmOcural::ActivationWantsSnapshot(WPARAM state) {
+  if (showingFreshLens_) return false;
+  if (LOWORD(state) == WA_CLICKACTIVE) {
+    // The snapshot moves the window off the screen for a moment. Between the
+    // press and the release that would take the release away from it (under
+    // Wine the pointer's grab ends), and the right click would open no menu
+    // or the colour pick copy nothing.
+    snapshotAfterRelease_ = true;
+    return false;
+  }
+  return true;
+}
+
+void FrmOcural::TakeSnapshotPutOffByPress() {
+  if (!snapshotAfterRelease_ || !IsLoaded()) return;
+  snapshotAfterRelease_ = false;
+  WMSizeOrMove();
+}
+
 void FrmOcural::WMSizeOrMove() {
   if (IsCapturing) return;
+  snapshotAfterRelease_ = false;
   // Another program may move the window while a snapshot is being taken (its
   // request is handled while this thread waits on other windows' repaints).
   // That move found IsCapturing set and was dropped, and the snapshot may show
@@ -252,6 +278,7 @@ void FrmOcural::Form_MouseDown(const forms::MouseEvent& e) {
     SendMessageA(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
   }
   dragging_ = false;
+  TakeSnapshotPutOffByPress();
 }
 
 void FrmOcural::FollowDrag(POINT grab) {
@@ -319,24 +346,31 @@ void FrmOcural::Form_MouseMove(const forms::MouseEvent& e) {
   const bool hot = ZoomAreaHot(e.X, e.Y, InRect(), cmdZoomIn.Visible()) ||
                    ZoomAreaHot(e.X, e.Y, OutRect(), cmdZoomOut.Visible());
   SetMousePointer(hot ? forms::kCustomPointer : forms::kDefaultPointer);
+  // A press that activated the window and was let go somewhere else.
+  if (e.Button == 0) TakeSnapshotPutOffByPress();
 }
 
 void FrmOcural::Form_MouseUp(const forms::MouseEvent& e) {
   if (e.Button == forms::kRightButton) ShowPopupMenu();
+  TakeSnapshotPutOffByPress();
 }
 
 void FrmOcural::picOcural_MouseUp(const forms::MouseEvent& e) {
   if (e.Button == forms::kLeftButton) {
-    if (!AppSettings.ColorPicker) return;
-    // The colour the lens shows there: a pixel of the last snapshot. A release
-    // off the lens reads no colour, and nothing is copied then.
-    const COLORREF colour = picOcural.Point(static_cast<int>(e.X), static_cast<int>(e.Y));
-    if (colour == CLR_INVALID) return;
-    const std::string text = ColourPickText(static_cast<int32_t>(colour), AppSettings.ColorPickMode);
-    if (!text.empty()) PutTextOnClipboard(hwnd_, text);
+    if (AppSettings.ColorPicker) PickColour(e.X, e.Y);
   } else if (e.Button == forms::kRightButton) {
     ShowPopupMenu();
   }
+  TakeSnapshotPutOffByPress();
+}
+
+void FrmOcural::PickColour(float x, float y) {
+  // The colour the lens shows there: a pixel of the last snapshot. A release
+  // off the lens reads no colour, and nothing is copied then.
+  const COLORREF colour = picOcural.Point(static_cast<int>(x), static_cast<int>(y));
+  if (colour == CLR_INVALID) return;
+  const std::string text = ColourPickText(static_cast<int32_t>(colour), AppSettings.ColorPickMode);
+  if (!text.empty()) PutTextOnClipboard(hwnd_, text);
 }
 
 void FrmOcural::ShowPopupMenu() { frmSubCtrl().PopupMenu(hwnd_); }

@@ -25,6 +25,11 @@ class FrmOcural : public forms::Form {
   // Called by the hook for a move or size change that arrives while a
   // snapshot is being taken and is not the snapshot's own.
   void NoteMoveDuringCapture();
+  // Called by the hook for an activation change (WM_ACTIVATE's wParam):
+  // whether to take the snapshot now. Not when the lens was drawn from a
+  // snapshot taken just before; not yet when a mouse press activated the
+  // window: that snapshot is taken once the button is let go.
+  bool ActivationWantsSnapshot(WPARAM state);
   bool AlwaysTop() const { return alwaysTop_; }
   void SetAlwaysTop(bool NewValue);
   void LoadSetting();
@@ -78,10 +83,14 @@ class FrmOcural : public forms::Form {
   void ShowPopupMenu();
   void FollowDrag(POINT grab);
   void picOcural_MouseUp(const forms::MouseEvent& e);
+  void PickColour(float x, float y);
 
   bool movingForCapture_ = false;
   bool dragging_ = false;
   bool movedDuringCapture_ = false;
+  bool showingFreshLens_ = false;
+  bool snapshotAfterRelease_ = false;
+  void TakeSnapshotPutOffByPress();
   int16_t zoomX_ = 0;
   bool alwaysTop_ = false;
   HCURSOR handCursor_ = nullptr;

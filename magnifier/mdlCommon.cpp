@@ -25,7 +25,7 @@ LRESULT CALLBACK HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_MOVE || msg == WM_SIZE || msg == WM_ACTIVATE) {
     try {
       if (msg != WM_ACTIVATE) frmOcural().NoteMoveDuringCapture();
-      frmOcural().WMSizeOrMove();
+      if (msg != WM_ACTIVATE || frmOcural().ActivationWantsSnapshot(wParam)) frmOcural().WMSizeOrMove();
     } catch (...) {
       // Never let an exception cross the window procedure.
     }

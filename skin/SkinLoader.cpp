@@ -133,7 +133,15 @@ void FrmOcural::ReloadSkin(const std::wstring& FileName) {
   UnloadSkin();
   LoadSkin(FileName);
   WMSizeOrMove();
+  // The snapshot above was taken with the window hidden, so the lens is up to
+  // date: the activation that showing the window brings takes no other. Under
+  // Wine that second snapshot would move the just-shown window off the screen
+  // while it becomes active; Wine then takes the activation away again and
+  // puts the window below the one that was under it, where the user's next
+  // click cannot reach it.
+  showingFreshLens_ = true;
   SetVisible(true);
+  showingFreshLens_ = false;
 }
 
 }  // namespace ocural

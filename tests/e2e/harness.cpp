@@ -118,12 +118,14 @@ void ClickAt(int x, int y, int button) {
   MouseUp(button);
 }
 
-void QuickClicks(int x, int y, int count) {
+void QuickClicks(int x, int y, int count, int button) {
   MouseTo(x, y);
+  const DWORD down = button == 2 ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+  const DWORD up = button == 2 ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
   std::vector<INPUT> in(static_cast<size_t>(count) * 2);
   for (size_t i = 0; i < in.size(); ++i) {
     in[i].type = INPUT_MOUSE;
-    in[i].mi.dwFlags = i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    in[i].mi.dwFlags = i % 2 == 0 ? down : up;
   }
   SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
   Pump(60);

@@ -63,9 +63,9 @@ void MouseTo(int x, int y);
 void MouseDown(int button = 1);  // 1 left, 2 right, 4 middle
 void MouseUp(int button = 1);
 void ClickAt(int x, int y, int button = 1);
-// `count` left clicks at (x, y) handed to the system at once, as fast as a
-// hand can click: each follows the last well within the double-click time.
-void QuickClicks(int x, int y, int count);
+// `count` clicks at (x, y) handed to the system at once, as fast as a hand
+// can click: each follows the last well within the double-click time.
+void QuickClicks(int x, int y, int count, int button = 1);
 
 // Icons in Wine's stand-alone notification area.
 int TrayIcons();
