@@ -34,7 +34,12 @@ int32_t SkinNumber(const std::wstring& text) {
   return NearestInt32(*value);
 }
 
-bool SkinVisible(const std::wstring& text) { return SkinNumber(text) != 0; }
+bool SkinVisible(const std::wstring& text) {
+  const std::optional<std::string> ascii = NarrowAscii(text);
+  if (!ascii) return false;
+  const std::optional<double> value = ParseNumber(*ascii);
+  return value && *value != 0.0;
+}
 
 SkinFile ReadSkinFile(const SkinKeyReader& readKey) {
   SkinFile skin;

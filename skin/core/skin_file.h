@@ -18,8 +18,8 @@ extern const wchar_t kSkinSection[];
 // anything else, including non-ASCII text and "", gives 0.
 int32_t SkinNumber(const std::wstring& text);
 
-// A visibility key: shown when the text is a number other than 0 (after
-// rounding), hidden for 0, non-numeric or missing text.
+// A visibility key: shown when the text is a number other than 0 (the number
+// as written, so "0.4" shows), hidden for 0, non-numeric or missing text.
 bool SkinVisible(const std::wstring& text);
 
 struct SkinRect {

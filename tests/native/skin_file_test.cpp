@@ -50,7 +50,12 @@ TEST(SkinVisible, ShownOnlyForNumbersOtherThanZero) {
   EXPECT_TRUE(SkinVisible(L"1e20"));
   EXPECT_FALSE(SkinVisible(L"0"));
   EXPECT_FALSE(SkinVisible(L"0.0"));
-  EXPECT_FALSE(SkinVisible(L"0.4"));  // rounds to 0
+  // The number itself is compared with 0, not the number rounded.
+  EXPECT_TRUE(SkinVisible(L"0.4"));
+  EXPECT_TRUE(SkinVisible(L"-0.5"));
+  EXPECT_TRUE(SkinVisible(L"2e-3"));
+  EXPECT_FALSE(SkinVisible(L"-0"));
+  EXPECT_FALSE(SkinVisible(L"0e7"));
   EXPECT_FALSE(SkinVisible(L""));
   EXPECT_FALSE(SkinVisible(L"yes"));
   EXPECT_FALSE(SkinVisible(L"True"));
