@@ -5,6 +5,7 @@
 
 #include "magnifier/frmOcural.h"
 #include "platform/win/forms.h"
+#include "settings/AppSettings.h"
 #include "settings/core/ini_access.h"
 #include "settings/win32_profile.h"
 #include "skin/VBRGN.h"
@@ -57,7 +58,8 @@ void FrmOcural::LoadSkin(const std::wstring& FileName) {
   INIAccess ini(profile);
   ini.SetAppPathFilename(FileName);
   ini.Section = kSkinSection;
-  const SkinFile skin = ReadSkinFile([&](const std::wstring& key) { return ini.GetINIData(key, L""); });
+  const SkinFile skin = ReadSkinFile([&](const std::wstring& key) { return ini.GetINIData(key, L""); },
+                                     LocaleDecimalSeparator());
 
   // Both pictures are checked and loaded before anything changes, so a skin
   // is applied whole or not at all.

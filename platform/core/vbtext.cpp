@@ -116,6 +116,12 @@ std::optional<double> ParseNumber(const std::string& text, char decimalSeparator
   return sign * value;
 }
 
+std::optional<double> ParseFileNumber(const std::string& text, char localeSeparator) {
+  if (const std::optional<double> value = ParseNumber(text, '.')) return value;
+  if (localeSeparator == '.') return std::nullopt;
+  return ParseNumber(text, localeSeparator);
+}
+
 std::string FormatSingle(double value) {
   if (std::isnan(value)) return "NaN";
   const double maxFloat = static_cast<double>(std::numeric_limits<float>::max());

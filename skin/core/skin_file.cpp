@@ -24,27 +24,30 @@ std::optional<std::string> NarrowAscii(const std::wstring& text) {
   return out;
 }
 
-}  // namespace
-
-int32_t SkinNumber(const std::wstring& text) {
+// The number the text holds, when it holds one.
+std::optional<double> SkinValue(const std::wstring& text, char localeSeparator) {
   const std::optional<std::string> ascii = NarrowAscii(text);
-  if (!ascii || !IsNumeric(*ascii)) return 0;
-  const std::optional<double> value = ParseNumber(*ascii);
-  if (!value) return 0;
-  return NearestInt32(*value);
+  if (!ascii) return std::nullopt;
+  return ParseFileNumber(*ascii, localeSeparator);
 }
 
-bool SkinVisible(const std::wstring& text) {
-  const std::optional<std::string> ascii = NarrowAscii(text);
-  if (!ascii) return false;
-  const std::optional<double> value = ParseNumber(*ascii);
+}  // namespace
+
+int32_t SkinNumber(const std::wstring& text, char localeSeparator) {
+  const std::optional<double> value = SkinValue(text, localeSeparator);
+  return value ? NearestInt32(*value) : 0;
+}
+
+bool SkinVisible(const std::wstring& text, char localeSeparator) {
+  const std::optional<double> value = SkinValue(text, localeSeparator);
   return value && *value != 0.0;
 }
 
-SkinFile ReadSkinFile(const SkinKeyReader& readKey) {
+SkinFile ReadSkinFile(const SkinKeyReader& readKey, char localeSeparator) {
   SkinFile skin;
   if (!readKey) return skin;
-  auto number = [&](const wchar_t* key) { return SkinNumber(readKey(key)); };
+  auto number = [&](const wchar_t* key) { return SkinNumber(readKey(key), localeSeparator); };
+  auto visible = [&](const wchar_t* key) { return SkinVisible(readKey(key), localeSeparator); };
   skin.name = readKey(L"name");
   skin.author = readKey(L"author");
   skin.description = readKey(L"description");
@@ -52,12 +55,12 @@ SkinFile ReadSkinFile(const SkinKeyReader& readKey) {
   skin.lens = readKey(L"lens");
   skin.lensOffsetX = number(L"lensoffsetx");
   skin.lensOffsetY = number(L"lensoffsety");
-  skin.inVisible = SkinVisible(readKey(L"inbuttonvisible"));
+  skin.inVisible = visible(L"inbuttonvisible");
   skin.inRect.x1 = number(L"inrectx1");
   skin.inRect.x2 = number(L"inrectx2");
   skin.inRect.y1 = number(L"inrecty1");
   skin.inRect.y2 = number(L"inrecty2");
-  skin.outVisible = SkinVisible(readKey(L"outbuttonvisible"));
+  skin.outVisible = visible(L"outbuttonvisible");
   skin.outRect.x1 = number(L"outrectx1");
   skin.outRect.x2 = number(L"outrectx2");
   skin.outRect.y1 = number(L"outrecty1");

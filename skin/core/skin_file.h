@@ -13,14 +13,15 @@ namespace ocural {
 extern const wchar_t kSkinSection[];
 
 // A whole number from text the skin author wrote: numeric text (blanks
-// around it allowed, decimal fraction and exponent allowed) rounded to the
-// nearest integer with halves to even and clamped to the 32-bit range;
-// anything else, including non-ASCII text and "", gives 0.
-int32_t SkinNumber(const std::wstring& text);
+// around it allowed, decimal fraction and exponent allowed, the fraction after
+// "." or after the locale's decimal separator) rounded to the nearest integer
+// with halves to even and clamped to the 32-bit range; anything else,
+// including non-ASCII text and "", gives 0.
+int32_t SkinNumber(const std::wstring& text, char localeSeparator = '.');
 
 // A visibility key: shown when the text is a number other than 0 (the number
 // as written, so "0.4" shows), hidden for 0, non-numeric or missing text.
-bool SkinVisible(const std::wstring& text);
+bool SkinVisible(const std::wstring& text, char localeSeparator = '.');
 
 struct SkinRect {
   int32_t x1 = 0;
@@ -47,7 +48,8 @@ struct SkinFile {
 using SkinKeyReader = std::function<std::wstring(const std::wstring& key)>;
 
 // Reads every key of a skin. Text values are taken as they are; numbers go
-// through SkinNumber and visibility keys through SkinVisible.
-SkinFile ReadSkinFile(const SkinKeyReader& readKey);
+// through SkinNumber and visibility keys through SkinVisible, both with the
+// locale's decimal separator.
+SkinFile ReadSkinFile(const SkinKeyReader& readKey, char localeSeparator = '.');
 
 }  // namespace ocural
