@@ -43,6 +43,12 @@ bool SkinVisible(const std::wstring& text, char localeSeparator) {
   return value && *value != 0.0;
 }
 
+int32_t SkinSpan(int32_t from, int32_t to) {
+  const int64_t span = static_cast<int64_t>(to) - static_cast<int64_t>(from);
+  if (span < 0 || span > INT32_MAX) return -1;
+  return static_cast<int32_t>(span);
+}
+
 SkinFile ReadSkinFile(const SkinKeyReader& readKey, char localeSeparator) {
   SkinFile skin;
   if (!readKey) return skin;

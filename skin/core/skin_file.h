@@ -30,6 +30,12 @@ struct SkinRect {
   int32_t y2 = 0;
 };
 
+// The width of a button from its left and right edges (or its height from
+// its top and bottom), worked out without overflow. A span that is negative or
+// does not fit in 32 bits gives -1, which CommandButton::Place takes as "keep
+// the button's size".
+int32_t SkinSpan(int32_t from, int32_t to);
+
 struct SkinFile {
   std::wstring name;
   std::wstring author;

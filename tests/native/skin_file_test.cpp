@@ -85,6 +85,22 @@ TEST(SkinNumber, PointAndTheLocaleSeparatorBothRead) {
   }
 }
 
+TEST(SkinSpan, NegativeOrTooWideSpansKeepTheButtonSize) {
+  const int32_t kMin = INT32_MIN;
+  const int32_t kMax = INT32_MAX;
+  struct Case {
+    int32_t from, to, span;
+  };
+  const Case cases[] = {
+      {101, 140, 39},  {-5, 5, 10},       {7, 7, 0},         {140, 101, -1},
+      {0, kMax, kMax}, {-1, kMax - 1, kMax}, {-1, kMax, -1}, {kMin, kMax, -1},
+      {kMax, kMin, -1}, {kMin, -1, kMax}, {kMin, 0, -1},    {kMax, kMax, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SkinSpan(c.from, c.to), c.span) << c.from << " to " << c.to;
+  }
+}
+
 using Keys = std::map<std::wstring, std::wstring>;
 
 SkinFile ReadFrom(const Keys& keys, std::set<std::wstring>* asked = nullptr) {
