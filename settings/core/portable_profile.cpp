@@ -45,17 +45,19 @@ struct Line {
   std::size_t valueBegin = 0, valueEnd = 0;  // raw value, for keys with "="
 };
 
+// Lines end with CR LF, LF or a lone CR, as the profile functions take them.
 std::vector<Line> SplitLines(const std::string& bytes) {
   std::vector<Line> lines;
   std::size_t pos = bytes.compare(0, kBomSize, kBom) == 0 ? kBomSize : 0;
   while (pos < bytes.size()) {
     Line line;
     line.begin = pos;
-    std::size_t end = bytes.find('\n', pos);
-    line.next = end == std::string::npos ? bytes.size() : end + 1;
+    std::size_t end = bytes.find_first_of("\r\n", pos);
     if (end == std::string::npos) end = bytes.size();
-    if (end > pos && bytes[end - 1] == '\r') --end;
     line.end = end;
+    line.next = end;
+    if (line.next < bytes.size() && bytes[line.next] == '\r') ++line.next;
+    if (line.next < bytes.size() && bytes[line.next] == '\n') ++line.next;
 
     std::size_t first = pos;
     while (first < end && IsBlank(bytes[first])) ++first;
@@ -258,7 +260,7 @@ bool PortableProfile::WriteString(const std::string& section, const std::string&
 
   if (!header) {
     const bool bodyEmpty = bytes.empty() || bytes == kBom;
-    if (!bodyEmpty && bytes.back() != '\n') bytes += "\r\n";
+    if (!bodyEmpty && lines.back().next == lines.back().end) bytes += "\r\n";
     bytes += "[" + section + "]\r\n" + entry + "\r\n";
   } else if (const std::optional<std::size_t> index = FindKey(lines, *header, key)) {
     // Keep the key as the file spells it; only the value changes.
@@ -273,7 +275,7 @@ bool PortableProfile::WriteString(const std::string& section, const std::string&
     }
     const Line& line = lines[last];
     std::string insert = entry + "\r\n";
-    if (bytes[line.next - 1] != '\n') insert = "\r\n" + insert;  // last line had no break
+    if (line.next == line.end) insert = "\r\n" + insert;  // last line had no break
     bytes.insert(line.next, insert);
   }
   return WriteFile(file, bytes);
