@@ -1,5 +1,7 @@
 #include "settings/core/portable_profile.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -45,6 +47,14 @@ struct Line {
   std::size_t valueBegin = 0, valueEnd = 0;  // raw value, for keys with "="
 };
 
+// The first `c` in bytes [from, to), or `to`. Searches stop at the end of the
+// line so that reading stays linear in the size of the file.
+std::size_t FindIn(const std::string& bytes, char c, std::size_t from, std::size_t to) {
+  const auto begin = bytes.begin() + static_cast<std::ptrdiff_t>(from);
+  const auto end = bytes.begin() + static_cast<std::ptrdiff_t>(to);
+  return static_cast<std::size_t>(std::find(begin, end, c) - bytes.begin());
+}
+
 // Lines end with CR LF, LF or a lone CR, as the profile functions take them.
 std::vector<Line> SplitLines(const std::string& bytes) {
   std::vector<Line> lines;
@@ -65,12 +75,10 @@ std::vector<Line> SplitLines(const std::string& bytes) {
       line.isBlank = true;
     } else if (bytes[first] == '[') {
       line.isSection = true;
-      std::size_t close = bytes.find(']', first + 1);
-      if (close == std::string::npos || close > end) close = end;
+      const std::size_t close = FindIn(bytes, ']', first + 1, end);
       line.name = Trim(bytes, first + 1, close);
     } else {
-      std::size_t equals = bytes.find('=', first);
-      if (equals == std::string::npos || equals > end) equals = end;
+      const std::size_t equals = FindIn(bytes, '=', first, end);
       line.name = Trim(bytes, first, equals);
       line.valueBegin = line.valueEnd = end;
       if (equals < end) line.valueBegin = equals + 1;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -132,6 +133,26 @@ TEST_F(PortableProfileTest, OddLinesDoNotConfuseTheLookup) {
   EXPECT_EQ(Get("S", "k"), (Result{"first", 5}));
   EXPECT_EQ(Get("Broken", "b"), (Result{"x", 1}));
   EXPECT_EQ(Get("", "k"), (Result{"", 0}));
+}
+
+// Reading looks at each line once. Lines with no "]" or "=" must not make it
+// search on to the end of the file: the file below, with a long last line,
+// must read about as fast as one of the same shape whose lines do have them.
+// (Processor time of the two reads is compared, so the speed of the machine
+// does not matter; the search to the end made the ratio about 10.)
+TEST_F(PortableProfileTest, ReadTimeGrowsWithTheFileNotItsSquare) {
+  auto cpuSecondsToRead = [&](const char* shortLines) {
+    std::string bytes = "[S]\nk=v\n";
+    for (int i = 0; i < 50000; ++i) bytes += shortLines;
+    bytes += std::string(1u << 20, 'x');
+    Put(bytes);
+    const std::clock_t start = std::clock();
+    EXPECT_EQ(Get("S", "k"), (Result{"v", 1}));
+    return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  };
+  const double closed = cpuSecondsToRead("[]\nx=\n");
+  const double open = cpuSecondsToRead("[x\nxx\n");
+  EXPECT_LT(open, 3 * closed + 0.05) << "lines closed on the line: " << closed << " s";
 }
 
 TEST_F(PortableProfileTest, MissingFileReadsNothing) {
