@@ -167,11 +167,16 @@ const unsigned long kReplacement = 0xFFFD;
 std::string WideToUtf8(const std::wstring& text) {
   std::string out;
   out.reserve(text.size());
+  // The code unit as a number: 16 bits on Windows, a whole code point where
+  // wchar_t has 32 bits.
+  auto unit = [&](std::size_t i) {
+    const unsigned long code = static_cast<unsigned long>(text[i]) & 0xFFFFFFFFul;
+    return sizeof(wchar_t) == 2 ? code & 0xFFFF : code;
+  };
   for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned long code = static_cast<unsigned long>(text[i]) & 0xFFFFFFFFul;
-    if (sizeof(wchar_t) == 2) code &= 0xFFFF;
+    unsigned long code = unit(i);
     if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size()) {
-      const unsigned long low = static_cast<unsigned long>(text[i + 1]) & 0xFFFF;
+      const unsigned long low = unit(i + 1);
       if (low >= 0xDC00 && low <= 0xDFFF) {
         code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
         ++i;

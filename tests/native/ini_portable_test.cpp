@@ -192,5 +192,13 @@ TEST(Utf8Conversion, MalformedInputBecomesReplacementCharacters) {
   EXPECT_EQ(WideToUtf8(lone + L"x"), "\xEF\xBF\xBDx");
 }
 
+// Where wchar_t holds whole code points, a unit after a high surrogate is a
+// character of its own even when its low 16 bits look like a low surrogate.
+TEST(Utf8Conversion, LoneHighSurrogateLeavesTheNextCharacterAlone) {
+  if (sizeof(wchar_t) < 4) GTEST_SKIP() << "wchar_t has 16 bits";
+  const std::wstring text = {static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0x1DC00)};
+  EXPECT_EQ(WideToUtf8(text), "\xEF\xBF\xBD\xF0\x9D\xB0\x80");
+}
+
 }  // namespace
 }  // namespace ocural
