@@ -5,6 +5,7 @@
 
 #include "magnifier/frmOcural.h"
 #include "platform/win/forms.h"
+#include "settings/AppSettings.h"
 #include "settings/core/ini_access.h"
 #include "settings/win32_profile.h"
 #include "skin/VBRGN.h"
@@ -57,7 +58,8 @@ void FrmOcural::LoadSkin(const std::wstring& FileName) {
   INIAccess ini(profile);
   ini.SetAppPathFilename(FileName);
   ini.Section = kSkinSection;
-  const SkinFile skin = ReadSkinFile([&](const std::wstring& key) { return ini.GetINIData(key, L""); });
+  const SkinFile skin = ReadSkinFile([&](const std::wstring& key) { return ini.GetINIData(key, L""); },
+                                     LocaleDecimalSeparator());
 
   // Both pictures are checked and loaded before anything changes, so a skin
   // is applied whole or not at all.
@@ -77,13 +79,18 @@ void FrmOcural::LoadSkin(const std::wstring& FileName) {
   InRectX2 = skin.inRect.x2;
   InRectY1 = skin.inRect.y1;
   InRectY2 = skin.inRect.y2;
-  if (cmdZoomIn.Visible()) cmdZoomIn.Place(InRectX1, InRectY1, InRectX2 - InRectX1, InRectY2 - InRectY1);
+  if (cmdZoomIn.Visible()) {
+    cmdZoomIn.Place(InRectX1, InRectY1, SkinSpan(InRectX1, InRectX2), SkinSpan(InRectY1, InRectY2));
+  }
   cmdZoomOut.SetVisible(skin.outVisible);
   OutRectX1 = skin.outRect.x1;
   OutRectX2 = skin.outRect.x2;
   OutRectY1 = skin.outRect.y1;
   OutRectY2 = skin.outRect.y2;
-  if (cmdZoomOut.Visible()) cmdZoomOut.Place(OutRectX1, OutRectY1, OutRectX2 - OutRectX1, OutRectY2 - OutRectY1);
+  if (cmdZoomOut.Visible()) {
+    cmdZoomOut.Place(OutRectX1, OutRectY1, SkinSpan(OutRectX1, OutRectX2),
+                     SkinSpan(OutRectY1, OutRectY2));
+  }
 
   // The body: picture, size, outline less the top-left colour.
   const int bw = base->widthPx, bh = base->heightPx;

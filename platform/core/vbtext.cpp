@@ -83,14 +83,15 @@ std::optional<double> ParseNumber(const std::string& text, char decimalSeparator
   scale += static_cast<long long>(digits.size() - 1 - last);
   digits.erase(last + 1);
 
-  // Exponents this large are off the double range whatever the digits are,
-  // so the written exponent saturates instead of overflowing.
-  const long long kSaturated = 1000000;
+  // The digits move the power of ten by at most their count, so an exponent
+  // past that count (plus the double range) is off the range whatever the
+  // digits are; it saturates there instead of overflowing.
+  const long long saturated = static_cast<long long>(text.size()) + 1000;
   long long exponent = 0;
   for (char c : parts.expDigits) {
     exponent = exponent * 10 + (c - '0');
-    if (exponent > kSaturated) {
-      exponent = kSaturated;
+    if (exponent > saturated) {
+      exponent = saturated;
       break;
     }
   }
@@ -114,6 +115,12 @@ std::optional<double> ParseNumber(const std::string& text, char decimalSeparator
   }
   if (result.ec != std::errc()) return std::nullopt;
   return sign * value;
+}
+
+std::optional<double> ParseFileNumber(const std::string& text, char localeSeparator) {
+  if (const std::optional<double> value = ParseNumber(text, '.')) return value;
+  if (localeSeparator == '.') return std::nullopt;
+  return ParseNumber(text, localeSeparator);
 }
 
 std::string FormatSingle(double value) {

@@ -20,6 +20,12 @@ bool IsNumeric(const std::string& text, char decimalSeparator = '.');
 // ones too small for it give 0.
 std::optional<double> ParseNumber(const std::string& text, char decimalSeparator = '.');
 
+// The value of a number read back from a file. "." is always a decimal
+// separator, so files written with it read in every locale, and so is the
+// locale's own separator, for numbers typed the way the user writes them; one
+// number uses one or the other. Otherwise as ParseNumber.
+std::optional<double> ParseFileNumber(const std::string& text, char localeSeparator);
+
 // The value as a single-precision number, written with at most 7 significant
 // digits: the shortest such text that reads back as the same float. Whole
 // numbers have no decimal point ("1440", "-120", "0"), the separator is ".",

@@ -21,8 +21,8 @@ const wchar_t kLastX[] = L"LastX";
 const wchar_t kLastY[] = L"LastY";
 const wchar_t kLastMagnification[] = L"LastMagnification";
 
-// The value rounded half to even, when the text is a number. Anything outside
-// ASCII cannot be part of one.
+// The value rounded half to even, when the text is a number, with "." or the
+// locale's separator. Anything outside ASCII cannot be part of one.
 std::optional<double> RoundedNumber(const std::wstring& text, char decimalSeparator) {
   std::string narrow;
   narrow.reserve(text.size());
@@ -30,7 +30,7 @@ std::optional<double> RoundedNumber(const std::wstring& text, char decimalSepara
     if (static_cast<unsigned long>(c) > 0x7F) return std::nullopt;
     narrow += static_cast<char>(c);
   }
-  const std::optional<double> value = ParseNumber(narrow, decimalSeparator);
+  const std::optional<double> value = ParseFileNumber(narrow, decimalSeparator);
   if (!value) return std::nullopt;
   return RoundHalfEven(*value);
 }

@@ -20,7 +20,8 @@ struct AppSettingsRecord {
 extern const wchar_t kSettingsSection[];  // "OcuralSetting"
 
 // How each value is read; `text` is what the file holds, "" when the key is
-// missing.
+// missing. Numbers are written with "." and read with "." or the locale's
+// decimal separator.
 bool ParseAlwaysTop(const std::wstring& text);     // true unless "0"
 bool ParseColorPicker(const std::wstring& text);   // true only for "1"
 bool ParseNoLoadSkin(const std::wstring& text);    // true only for "1"

@@ -1,5 +1,7 @@
 #include "settings/core/portable_profile.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -45,17 +47,27 @@ struct Line {
   std::size_t valueBegin = 0, valueEnd = 0;  // raw value, for keys with "="
 };
 
+// The first `c` in bytes [from, to), or `to`. Searches stop at the end of the
+// line so that reading stays linear in the size of the file.
+std::size_t FindIn(const std::string& bytes, char c, std::size_t from, std::size_t to) {
+  const auto begin = bytes.begin() + static_cast<std::ptrdiff_t>(from);
+  const auto end = bytes.begin() + static_cast<std::ptrdiff_t>(to);
+  return static_cast<std::size_t>(std::find(begin, end, c) - bytes.begin());
+}
+
+// Lines end with CR LF, LF or a lone CR, as the profile functions take them.
 std::vector<Line> SplitLines(const std::string& bytes) {
   std::vector<Line> lines;
   std::size_t pos = bytes.compare(0, kBomSize, kBom) == 0 ? kBomSize : 0;
   while (pos < bytes.size()) {
     Line line;
     line.begin = pos;
-    std::size_t end = bytes.find('\n', pos);
-    line.next = end == std::string::npos ? bytes.size() : end + 1;
+    std::size_t end = bytes.find_first_of("\r\n", pos);
     if (end == std::string::npos) end = bytes.size();
-    if (end > pos && bytes[end - 1] == '\r') --end;
     line.end = end;
+    line.next = end;
+    if (line.next < bytes.size() && bytes[line.next] == '\r') ++line.next;
+    if (line.next < bytes.size() && bytes[line.next] == '\n') ++line.next;
 
     std::size_t first = pos;
     while (first < end && IsBlank(bytes[first])) ++first;
@@ -63,12 +75,10 @@ std::vector<Line> SplitLines(const std::string& bytes) {
       line.isBlank = true;
     } else if (bytes[first] == '[') {
       line.isSection = true;
-      std::size_t close = bytes.find(']', first + 1);
-      if (close == std::string::npos || close > end) close = end;
+      const std::size_t close = FindIn(bytes, ']', first + 1, end);
       line.name = Trim(bytes, first + 1, close);
     } else {
-      std::size_t equals = bytes.find('=', first);
-      if (equals == std::string::npos || equals > end) equals = end;
+      const std::size_t equals = FindIn(bytes, '=', first, end);
       line.name = Trim(bytes, first, equals);
       line.valueBegin = line.valueEnd = end;
       if (equals < end) line.valueBegin = equals + 1;
@@ -157,11 +167,16 @@ const unsigned long kReplacement = 0xFFFD;
 std::string WideToUtf8(const std::wstring& text) {
   std::string out;
   out.reserve(text.size());
+  // The code unit as a number: 16 bits on Windows, a whole code point where
+  // wchar_t has 32 bits.
+  auto unit = [&](std::size_t i) {
+    const unsigned long code = static_cast<unsigned long>(text[i]) & 0xFFFFFFFFul;
+    return sizeof(wchar_t) == 2 ? code & 0xFFFF : code;
+  };
   for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned long code = static_cast<unsigned long>(text[i]) & 0xFFFFFFFFul;
-    if (sizeof(wchar_t) == 2) code &= 0xFFFF;
+    unsigned long code = unit(i);
     if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size()) {
-      const unsigned long low = static_cast<unsigned long>(text[i + 1]) & 0xFFFF;
+      const unsigned long low = unit(i + 1);
       if (low >= 0xDC00 && low <= 0xDFFF) {
         code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
         ++i;
@@ -258,7 +273,7 @@ bool PortableProfile::WriteString(const std::string& section, const std::string&
 
   if (!header) {
     const bool bodyEmpty = bytes.empty() || bytes == kBom;
-    if (!bodyEmpty && bytes.back() != '\n') bytes += "\r\n";
+    if (!bodyEmpty && lines.back().next == lines.back().end) bytes += "\r\n";
     bytes += "[" + section + "]\r\n" + entry + "\r\n";
   } else if (const std::optional<std::size_t> index = FindKey(lines, *header, key)) {
     // Keep the key as the file spells it; only the value changes.
@@ -273,7 +288,7 @@ bool PortableProfile::WriteString(const std::string& section, const std::string&
     }
     const Line& line = lines[last];
     std::string insert = entry + "\r\n";
-    if (bytes[line.next - 1] != '\n') insert = "\r\n" + insert;  // last line had no break
+    if (line.next == line.end) insert = "\r\n" + insert;  // last line had no break
     bytes.insert(line.next, insert);
   }
   return WriteFile(file, bytes);

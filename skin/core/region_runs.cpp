@@ -1,6 +1,7 @@
 #include "skin/core/region_runs.h"
 
 #include <algorithm>
+#include <new>
 
 namespace ocural {
 
@@ -54,6 +55,7 @@ void PutRect(uint8_t* out, const RunRect& r) {
 
 std::vector<uint8_t> BuildRegionData(const RunRect* rects, size_t count) {
   if (!rects) count = 0;
+  if (count > kMaxRegionRects) throw std::bad_alloc();
   std::vector<uint8_t> data(kRegionHeaderSize + count * kRegionRectSize);
   RunRect bound;
   for (size_t i = 0; i < count; ++i) {

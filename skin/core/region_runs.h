@@ -45,8 +45,11 @@ std::vector<RunRect> OpaqueRuns(const uint32_t* bottomUpPixels, int width, int h
 // iType 1 for rectangles, nCount, nRgnSize = 16 * nCount, the bounding
 // rectangle) followed by the rectangles, four little-endian 32-bit values each.
 // No rectangles give a header alone with count 0 and a zero bounding rectangle.
+// More than kMaxRegionRects rectangles, whose data would not have its size in
+// 32 bits, throw std::bad_alloc, as running out of memory does.
 constexpr size_t kRegionHeaderSize = 32;
 constexpr size_t kRegionRectSize = 16;
+constexpr size_t kMaxRegionRects = (size_t{0xFFFFFFFFu} - kRegionHeaderSize) / kRegionRectSize;
 std::vector<uint8_t> BuildRegionData(const RunRect* rects, size_t count);
 inline std::vector<uint8_t> BuildRegionData(const std::vector<RunRect>& rects) {
   return BuildRegionData(rects.data(), rects.size());

@@ -13,14 +13,15 @@ namespace ocural {
 extern const wchar_t kSkinSection[];
 
 // A whole number from text the skin author wrote: numeric text (blanks
-// around it allowed, decimal fraction and exponent allowed) rounded to the
-// nearest integer with halves to even and clamped to the 32-bit range;
-// anything else, including non-ASCII text and "", gives 0.
-int32_t SkinNumber(const std::wstring& text);
+// around it allowed, decimal fraction and exponent allowed, the fraction after
+// "." or after the locale's decimal separator) rounded to the nearest integer
+// with halves to even and clamped to the 32-bit range; anything else,
+// including non-ASCII text and "", gives 0.
+int32_t SkinNumber(const std::wstring& text, char localeSeparator = '.');
 
-// A visibility key: shown when the text is a number other than 0 (after
-// rounding), hidden for 0, non-numeric or missing text.
-bool SkinVisible(const std::wstring& text);
+// A visibility key: shown when the text is a number other than 0 (the number
+// as written, so "0.4" shows), hidden for 0, non-numeric or missing text.
+bool SkinVisible(const std::wstring& text, char localeSeparator = '.');
 
 struct SkinRect {
   int32_t x1 = 0;
@@ -28,6 +29,12 @@ struct SkinRect {
   int32_t y1 = 0;
   int32_t y2 = 0;
 };
+
+// The width of a button from its left and right edges (or its height from
+// its top and bottom), worked out without overflow. A span that is negative or
+// does not fit in 32 bits gives -1, which CommandButton::Place takes as "keep
+// the button's size".
+int32_t SkinSpan(int32_t from, int32_t to);
 
 struct SkinFile {
   std::wstring name;
@@ -47,7 +54,8 @@ struct SkinFile {
 using SkinKeyReader = std::function<std::wstring(const std::wstring& key)>;
 
 // Reads every key of a skin. Text values are taken as they are; numbers go
-// through SkinNumber and visibility keys through SkinVisible.
-SkinFile ReadSkinFile(const SkinKeyReader& readKey);
+// through SkinNumber and visibility keys through SkinVisible, both with the
+// locale's decimal separator.
+SkinFile ReadSkinFile(const SkinKeyReader& readKey, char localeSeparator = '.');
 
 }  // namespace ocural

@@ -219,6 +219,26 @@ TEST_P(IniContract, LfOnlyFileReads) {
   EXPECT_EQ(ini.GetINIData(L"first", L"T"), L"3");
 }
 
+TEST_P(IniContract, LoneCrEndsALine) {
+  ocural::INIAccess ini = IniOn(MakeFile("a.ini", "[S]\rk=v\r\n[T]\r\na=1\rb=2\r\n[U]\r\nk=u\r"));
+  EXPECT_EQ(ini.GetINIData(L"k", L"S"), L"v");
+  EXPECT_EQ(ini.GetINIData(L"a", L"T"), L"1");
+  EXPECT_EQ(ini.GetINIData(L"b", L""), L"2");
+  EXPECT_EQ(ini.GetINIData(L"k", L"U"), L"u");
+}
+
+TEST_P(IniContract, WritesAfterALastLineEndingInLoneCr) {
+  ocural::INIAccess key = IniOn(MakeFile("key.ini", "[S]\r\nk=v\r"));
+  ASSERT_TRUE(key.SetINIData(L"new", L"1", L"S"));
+  EXPECT_EQ(key.GetINIData(L"k", L""), L"v");
+  EXPECT_EQ(key.GetINIData(L"new", L""), L"1");
+
+  ocural::INIAccess header = IniOn(MakeFile("header.ini", "[T]\r\na=1\r\n[S\r"));
+  ASSERT_TRUE(header.SetINIData(L"k", L"v", L"S"));
+  EXPECT_EQ(header.GetINIData(L"k", L""), L"v");
+  EXPECT_EQ(header.GetINIData(L"a", L"T"), L"1");
+}
+
 TEST_P(IniContract, ReplacingAValueKeepsEveryOtherLine) {
   const std::string path = MakeFile("a.ini",
                                     "[A]\r\nb=0\r\n"

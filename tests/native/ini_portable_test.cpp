@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -134,6 +135,26 @@ TEST_F(PortableProfileTest, OddLinesDoNotConfuseTheLookup) {
   EXPECT_EQ(Get("", "k"), (Result{"", 0}));
 }
 
+// Reading looks at each line once. Lines with no "]" or "=" must not make it
+// search on to the end of the file: the file below, with a long last line,
+// must read about as fast as one of the same shape whose lines do have them.
+// (Processor time of the two reads is compared, so the speed of the machine
+// does not matter; the search to the end made the ratio about 10.)
+TEST_F(PortableProfileTest, ReadTimeGrowsWithTheFileNotItsSquare) {
+  auto cpuSecondsToRead = [&](const char* shortLines) {
+    std::string bytes = "[S]\nk=v\n";
+    for (int i = 0; i < 50000; ++i) bytes += shortLines;
+    bytes += std::string(1u << 20, 'x');
+    Put(bytes);
+    const std::clock_t start = std::clock();
+    EXPECT_EQ(Get("S", "k"), (Result{"v", 1}));
+    return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  };
+  const double closed = cpuSecondsToRead("[]\nx=\n");
+  const double open = cpuSecondsToRead("[x\nxx\n");
+  EXPECT_LT(open, 3 * closed + 0.05) << "lines closed on the line: " << closed << " s";
+}
+
 TEST_F(PortableProfileTest, MissingFileReadsNothing) {
   EXPECT_EQ(Get("S", "k"), (Result{"", 0}));
   EXPECT_FALSE(profile_.PathExists(path_));
@@ -169,6 +190,14 @@ TEST(Utf8Conversion, MalformedInputBecomesReplacementCharacters) {
   EXPECT_EQ(Utf8ToWide("\xF4\x90\x80\x80"), L"\uFFFD\uFFFD\uFFFD\uFFFD");  // past U+10FFFF
   std::wstring lone(1, static_cast<wchar_t>(0xD800));
   EXPECT_EQ(WideToUtf8(lone + L"x"), "\xEF\xBF\xBDx");
+}
+
+// Where wchar_t holds whole code points, a unit after a high surrogate is a
+// character of its own even when its low 16 bits look like a low surrogate.
+TEST(Utf8Conversion, LoneHighSurrogateLeavesTheNextCharacterAlone) {
+  if (sizeof(wchar_t) < 4) GTEST_SKIP() << "wchar_t has 16 bits";
+  const std::wstring text = {static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0x1DC00)};
+  EXPECT_EQ(WideToUtf8(text), "\xEF\xBF\xBD\xF0\x9D\xB0\x80");
 }
 
 }  // namespace

@@ -80,9 +80,28 @@ TEST(SettingsNumbers, MagnificationIsOneTo32767ElseTwo) {
 
 TEST(SettingsNumbers, DecimalSeparatorIsTheCallers) {
   EXPECT_EQ(ParseLastPosition(L"1,5e3", ','), 1500);
-  EXPECT_EQ(ParseLastPosition(L"1.5e3", ','), -1);
+  EXPECT_EQ(ParseLastPosition(L"1.5e3", ','), 1500);  // "." reads in every locale
   EXPECT_EQ(ParseColorPickMode(L"2,5", ','), 2);
   EXPECT_EQ(ParseLastMagnification(L"3,5", ','), 4);
+}
+
+// Positions are written with "." whatever the locale; at 192 DPI they have
+// halves ("2257.5"), and they must read back in a "," locale as well as in a
+// "." one. Hand-typed numbers in the locale's own form read too.
+TEST(SettingsNumbers, PointAndTheLocaleSeparatorBothRead) {
+  struct Case {
+    const wchar_t* text;
+    char separator;
+    long long expected;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {L"2257.5", ',', 2258}, {L"2257,5", ',', 2258}, {L"2256.5", ',', 2256},
+           {L"2257.5", '.', 2258}, {L"2257,5", '.', -1}, {L"-1,5e1", ',', -15},
+           {L",5", ',', 0}, {L"1.5,5", ',', -1}, {L"1,5.5", ',', -1}, {L"1,000.5", ',', -1},
+           {L"1 5", ',', -1}, {L"", ',', -1}}) {
+    EXPECT_EQ(ParseLastPosition(c.text, c.separator), c.expected)
+        << Narrow(c.text) << " with '" << c.separator << "'";
+  }
 }
 
 class SettingsFileTest : public ::testing::Test {
@@ -166,7 +185,7 @@ TEST_F(SettingsFileTest, LoadPassesTheDecimalSeparatorOn) {
   AppSettingsRecord record;
   LoadSettings(ini_, record, ',');
   EXPECT_EQ(record.LastX, 2);
-  EXPECT_EQ(record.LastY, -1);
+  EXPECT_EQ(record.LastY, 2);  // as written by a save
   EXPECT_EQ(record.LastMagnification, 4);
 }
 

@@ -1,6 +1,7 @@
 // Reading skin files that may have been edited by hand.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <map>
 #include <set>
 #include <string>
@@ -50,10 +51,54 @@ TEST(SkinVisible, ShownOnlyForNumbersOtherThanZero) {
   EXPECT_TRUE(SkinVisible(L"1e20"));
   EXPECT_FALSE(SkinVisible(L"0"));
   EXPECT_FALSE(SkinVisible(L"0.0"));
-  EXPECT_FALSE(SkinVisible(L"0.4"));  // rounds to 0
+  // The number itself is compared with 0, not the number rounded.
+  EXPECT_TRUE(SkinVisible(L"0.4"));
+  EXPECT_TRUE(SkinVisible(L"-0.5"));
+  EXPECT_TRUE(SkinVisible(L"2e-3"));
+  EXPECT_FALSE(SkinVisible(L"-0"));
+  EXPECT_FALSE(SkinVisible(L"0e7"));
   EXPECT_FALSE(SkinVisible(L""));
   EXPECT_FALSE(SkinVisible(L"yes"));
   EXPECT_FALSE(SkinVisible(L"True"));
+}
+
+// Skins are shared between users in different locales: "." always reads, and
+// so does the separator of the locale the skin is loaded in.
+TEST(SkinNumber, PointAndTheLocaleSeparatorBothRead) {
+  struct Case {
+    const wchar_t* text;
+    char separator;
+    int32_t number;
+    bool shown;
+  };
+  const Case cases[] = {
+      {L"12.5", ',', 12, true},  {L"12,5", ',', 12, true},  {L"13,5", ',', 14, true},
+      {L"12,5", '.', 0, false},  {L"0,4", ',', 0, true},    {L"0,4", '.', 0, false},
+      {L"0.4", ',', 0, true},    {L"-2,5e1", ',', -25, true}, {L"1,000.5", ',', 0, false},
+      {L"1.5,5", ',', 0, false}, {L"0,0", ',', 0, false},   {L"", ',', 0, false},
+  };
+  for (const Case& c : cases) {
+    const std::string label = std::string(c.text, c.text + std::wcslen(c.text)) + " with '" +
+                              c.separator + "'";
+    EXPECT_EQ(SkinNumber(c.text, c.separator), c.number) << label;
+    EXPECT_EQ(SkinVisible(c.text, c.separator), c.shown) << label;
+  }
+}
+
+TEST(SkinSpan, NegativeOrTooWideSpansKeepTheButtonSize) {
+  const int32_t kMin = INT32_MIN;
+  const int32_t kMax = INT32_MAX;
+  struct Case {
+    int32_t from, to, span;
+  };
+  const Case cases[] = {
+      {101, 140, 39},  {-5, 5, 10},       {7, 7, 0},         {140, 101, -1},
+      {0, kMax, kMax}, {-1, kMax - 1, kMax}, {-1, kMax, -1}, {kMin, kMax, -1},
+      {kMax, kMin, -1}, {kMin, -1, kMax}, {kMin, 0, -1},    {kMax, kMax, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SkinSpan(c.from, c.to), c.span) << c.from << " to " << c.to;
+  }
 }
 
 using Keys = std::map<std::wstring, std::wstring>;
@@ -106,6 +151,22 @@ TEST(ReadSkinFile, FillsEveryFieldFromItsKey) {
   std::set<std::wstring> names;
   for (const auto& kv : keys) names.insert(kv.first);
   EXPECT_EQ(asked, names);  // exactly these keys, in lower case
+}
+
+TEST(ReadSkinFile, PassesTheLocaleSeparatorOn) {
+  const Keys keys = {{L"lensoffsetx", L"20,5"}, {L"lensoffsety", L"21.5"},
+                     {L"inbuttonvisible", L"0,5"}, {L"outrecty2", L"1,5e3"}};
+  const SkinFile s = ReadSkinFile(
+      [&](const std::wstring& key) {
+        const auto it = keys.find(key);
+        return it == keys.end() ? std::wstring() : it->second;
+      },
+      ',');
+  EXPECT_EQ(s.lensOffsetX, 20);
+  EXPECT_EQ(s.lensOffsetY, 22);
+  EXPECT_TRUE(s.inVisible);
+  EXPECT_EQ(s.outRect.y2, 1500);
+  EXPECT_EQ(ReadFrom(keys).lensOffsetX, 0);  // "," is not a separator in a "." locale
 }
 
 TEST(ReadSkinFile, MissingKeysGiveEmptyTextZerosAndHiddenButtons) {

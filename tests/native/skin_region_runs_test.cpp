@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -203,6 +205,17 @@ TEST(RegionData, SizesFollowTheCountForLongLists) {
   const size_t last = 32 + 4999 * 16;
   EXPECT_EQ(ReadLE32(d, last + 4), 4999u);
   EXPECT_EQ(ReadLE32(d, last + 12), 5000u);
+}
+
+// Counts whose data would not have its size in 32 bits (or in size_t) are
+// refused the way running out of memory is, before a rectangle is read.
+TEST(RegionData, CountsBeyond32BitSizesThrowBadAlloc) {
+  const RunRect one[1] = {R(0, 0, 1, 1)};
+  const size_t kMax = std::numeric_limits<size_t>::max();
+  for (size_t count : {kMax / kRegionRectSize + 1, kMax, size_t{0xFFFFFFFFu / 16},
+                       (size_t{0xFFFFFFFFu} - kRegionHeaderSize) / kRegionRectSize + 1}) {
+    EXPECT_THROW(BuildRegionData(one, count), std::bad_alloc) << count;
+  }
 }
 
 }  // namespace

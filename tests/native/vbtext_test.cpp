@@ -71,6 +71,31 @@ TEST(ParseNumber, HugeAndTinyExponentsSaturate) {
   EXPECT_EQ(ParseNumber("0." + std::string(500, '0') + "1"), 0.0);
 }
 
+// A written exponent beyond any double is still offset by the digits: a
+// million zeros after the point and e1000001 make 1.
+TEST(ParseNumber, LongDigitStringsOffsetHugeExponents) {
+  const std::string zeros(1000000, '0');
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    std::string text;
+    double value;
+  };
+  const Case cases[] = {
+      {"0." + zeros + "1e1000001", 1.0},
+      {"0." + zeros + "15e1000001", 1.5},
+      {"0." + zeros + "1e1000400", inf},
+      {"1" + zeros + "e-1000001", 0.1},
+      {"-1" + zeros + "e-1000000", -1.0},
+      {"1" + zeros + "e-1000400", 0.0},
+      {"0." + zeros + "1e99999999999999999999", inf},
+      {"1" + zeros + "e-99999999999999999999", 0.0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ParseNumber(c.text), c.value)
+        << c.text.substr(0, 8) << "..." << c.text.substr(c.text.size() - 12);
+  }
+}
+
 TEST(FormatSingle, WholeNumbersHaveNoDecimalPoint) {
   EXPECT_EQ(FormatSingle(0.0), "0");
   EXPECT_EQ(FormatSingle(-0.0), "0");

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "settings/AppSettings.h"
 #include "settings/win32_profile.h"
 #include "tests/win/ini_scratch_win.h"
 
@@ -219,6 +220,59 @@ TEST_F(SettingsWinTest, ReadOnlyFileIsLeftAloneWithoutAHang) {
   EXPECT_EQ(record.LastSkin, L"Kept");
   EXPECT_EQ(record.LastX, 10);
   if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+}
+
+// The user's decimal separator changed through SetLocaleInfo, which keeps it
+// in HKCU\Control Panel\International (sDecimal), and put back at the end.
+// Wine 8 keeps the value once a process has read it: a change made in the
+// registry directly is not seen by a process that has already read it.
+class UserDecimalSeparator {
+ public:
+  explicit UserDecimalSeparator(const char* separator) {
+    char old[8] = {};
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, old, sizeof old) > 0) old_ = old;
+    set_ = !old_.empty() && SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator);
+  }
+  ~UserDecimalSeparator() {
+    if (set_) SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, old_.c_str());
+  }
+  UserDecimalSeparator(const UserDecimalSeparator&) = delete;
+  UserDecimalSeparator& operator=(const UserDecimalSeparator&) = delete;
+  bool Set() const { return set_; }
+
+ private:
+  std::string old_;
+  bool set_ = false;
+};
+
+std::string RegistryDecimalSeparator() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\International", 0, KEY_QUERY_VALUE,
+                    &key) != ERROR_SUCCESS) {
+    return "(no key)";
+  }
+  char value[16] = {};
+  DWORD size = sizeof value - 1;
+  DWORD type = 0;
+  const LONG result =
+      RegQueryValueExA(key, "sDecimal", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS || type != REG_SZ) return "(no REG_SZ value)";
+  return value;
+}
+
+// Saves write "." in every locale; at 192 DPI positions have halves.
+TEST_F(SettingsWinTest, PositionsReadBackInACommaLocale) {
+  UserDecimalSeparator comma(",");
+  ASSERT_TRUE(comma.Set());
+  EXPECT_EQ(RegistryDecimalSeparator(), ",");
+  ASSERT_EQ(LocaleDecimalSeparator(), ',');
+
+  WriteBytes(path_, "[OcuralSetting]\r\nLastX=2257.5\r\nLastY=2257,5\r\n");
+  AppSettingsRecord record = Garbage();
+  LoadSettings(ini_, record, LocaleDecimalSeparator());
+  EXPECT_EQ(record.LastX, 2258);
+  EXPECT_EQ(record.LastY, 2258);
 }
 
 // The ANSI side is code page 932 when Wine runs with a Japanese locale.
