@@ -100,6 +100,12 @@ void FrmOcural::Show() {
   SetVisible(true);
 }
 
+void FrmOcural::ShowWithFreshLens() {
+  showingFreshLens_ = true;
+  SetVisible(true);
+  showingFreshLens_ = false;
+}
+
 void FrmOcural::Form_Load() {
   Host host(*this);
   RunFormLoad(host);

@@ -91,6 +91,9 @@ class FrmOcural : public forms::Form {
   bool showingFreshLens_ = false;
   bool snapshotAfterRelease_ = false;
   void TakeSnapshotPutOffByPress();
+  // Shows the window whose lens was just drawn from a snapshot taken while it
+  // was hidden; the activation that showing brings takes no other.
+  void ShowWithFreshLens();
   int16_t zoomX_ = 0;
   bool alwaysTop_ = false;
   HCURSOR handCursor_ = nullptr;

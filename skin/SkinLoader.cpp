@@ -146,9 +146,7 @@ void FrmOcural::ReloadSkin(const std::wstring& FileName) {
   // while it becomes active; Wine then takes the activation away again and
   // puts the window below the one that was under it, where the user's next
   // click cannot reach it.
-  showingFreshLens_ = true;
-  SetVisible(true);
-  showingFreshLens_ = false;
+  ShowWithFreshLens();
 }
 
 }  // namespace ocural

@@ -162,7 +162,21 @@ class DialogsE2E : public ::testing::Test {
     ASSERT_TRUE(app_.Start());
     ASSERT_TRUE(app_.WaitForMainWindow());
     if (skinned) {
-      Pump(1000);  // the lens of a shaped skin is not a plain rectangle to check
+      // The lens of a shaped skin is not a plain rectangle to check: its
+      // centre shows a pattern pixel of the source rectangle once the first
+      // snapshot is there, and the window stands at its place, active.
+      ASSERT_TRUE(WaitFor(
+          [&] {
+            const RECT lens = app_.LensRect();
+            const RECT win = app_.WindowRect();
+            if (win.left != 300 || win.top != 200 || GetForegroundWindow() != app_.MainWindow()) return false;
+            const auto p = testing::DecodePattern(ScreenShot().At((lens.left + lens.right) / 2,
+                                                                  (lens.top + lens.bottom) / 2));
+            const ExpectedSource src = SourceFor(lens, 2);
+            return p && p->x >= src.x && p->x < src.x + src.width && p->y >= src.y && p->y < src.y + src.height;
+          },
+          10000))
+          << "no magnified pattern at the centre of the lens";
     } else {
       ASSERT_EQ(WaitForLens(app_, 2, 0), "");
     }
@@ -385,7 +399,11 @@ TEST_F(SkinChooserE2E, EscKeepsTheSkinAndADoubleClickConfirmsAtOnce) {
         return IsWindowVisible(app_.MainWindow()) && r.right - r.left != plainRect.right - plainRect.left;
       },
       5000));
-  ExitFromMenu();
+  // Closed by a close request: under Wine a right click right after a switch
+  // confirmed by a double click can still miss the magnifier (see the notes
+  // on the snapshot and Wine's activation).
+  PostMessageW(app_.MainWindow(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(app_.WaitExit(10000), 0);
   EXPECT_NE(app_.ReadFile(L"Ocural.ini").find("LastSkin=round.vsk\r\n"), std::string::npos);
 }
 
