@@ -84,16 +84,17 @@ class FrmOcural : public forms::Form {
   void FollowDrag(POINT grab);
   void picOcural_MouseUp(const forms::MouseEvent& e);
   void PickColour(float x, float y);
+  // The snapshot a click activation put off, once the button is up.
+  void TakeSnapshotPutOffByPress();
+  // Shows the window whose lens was just drawn from a snapshot taken while it
+  // was hidden; the activation that showing brings takes no other.
+  void ShowWithFreshLens();
 
   bool movingForCapture_ = false;
   bool dragging_ = false;
   bool movedDuringCapture_ = false;
   bool showingFreshLens_ = false;
   bool snapshotAfterRelease_ = false;
-  void TakeSnapshotPutOffByPress();
-  // Shows the window whose lens was just drawn from a snapshot taken while it
-  // was hidden; the activation that showing brings takes no other.
-  void ShowWithFreshLens();
   int16_t zoomX_ = 0;
   bool alwaysTop_ = false;
   HCURSOR handCursor_ = nullptr;

@@ -123,6 +123,16 @@ std::optional<double> ParseFileNumber(const std::string& text, char localeSepara
   return ParseNumber(text, localeSeparator);
 }
 
+std::optional<double> ParseFileNumber(const std::wstring& text, char localeSeparator) {
+  std::string ascii;
+  ascii.reserve(text.size());
+  for (wchar_t c : text) {
+    if (static_cast<unsigned long>(c) > 0x7F) return std::nullopt;
+    ascii += static_cast<char>(c);
+  }
+  return ParseFileNumber(ascii, localeSeparator);
+}
+
 std::string FormatSingle(double value) {
   if (std::isnan(value)) return "NaN";
   const double maxFloat = static_cast<double>(std::numeric_limits<float>::max());

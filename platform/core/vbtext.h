@@ -25,6 +25,9 @@ std::optional<double> ParseNumber(const std::string& text, char decimalSeparator
 // locale's own separator, for numbers typed the way the user writes them; one
 // number uses one or the other. Otherwise as ParseNumber.
 std::optional<double> ParseFileNumber(const std::string& text, char localeSeparator);
+// The same for text read through the wide API; a character outside ASCII
+// cannot be part of a number.
+std::optional<double> ParseFileNumber(const std::wstring& text, char localeSeparator);
 
 // The value as a single-precision number, written with at most 7 significant
 // digits: the shortest such text that reads back as the same float. Whole

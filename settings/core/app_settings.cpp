@@ -22,15 +22,9 @@ const wchar_t kLastY[] = L"LastY";
 const wchar_t kLastMagnification[] = L"LastMagnification";
 
 // The value rounded half to even, when the text is a number, with "." or the
-// locale's separator. Anything outside ASCII cannot be part of one.
+// locale's separator.
 std::optional<double> RoundedNumber(const std::wstring& text, char decimalSeparator) {
-  std::string narrow;
-  narrow.reserve(text.size());
-  for (wchar_t c : text) {
-    if (static_cast<unsigned long>(c) > 0x7F) return std::nullopt;
-    narrow += static_cast<char>(c);
-  }
-  const std::optional<double> value = ParseFileNumber(narrow, decimalSeparator);
+  const std::optional<double> value = ParseFileNumber(text, decimalSeparator);
   if (!value) return std::nullopt;
   return RoundHalfEven(*value);
 }

@@ -10,36 +10,13 @@ namespace ocural {
 
 const wchar_t kSkinSection[] = L"OcuralSkin";
 
-namespace {
-
-// The text as ASCII bytes, or nothing when a character is outside ASCII.
-std::optional<std::string> NarrowAscii(const std::wstring& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (wchar_t c : text) {
-    const auto code = static_cast<unsigned long>(c);
-    if (code > 0x7F) return std::nullopt;
-    out.push_back(static_cast<char>(code));
-  }
-  return out;
-}
-
-// The number the text holds, when it holds one.
-std::optional<double> SkinValue(const std::wstring& text, char localeSeparator) {
-  const std::optional<std::string> ascii = NarrowAscii(text);
-  if (!ascii) return std::nullopt;
-  return ParseFileNumber(*ascii, localeSeparator);
-}
-
-}  // namespace
-
 int32_t SkinNumber(const std::wstring& text, char localeSeparator) {
-  const std::optional<double> value = SkinValue(text, localeSeparator);
+  const std::optional<double> value = ParseFileNumber(text, localeSeparator);
   return value ? NearestInt32(*value) : 0;
 }
 
 bool SkinVisible(const std::wstring& text, char localeSeparator) {
-  const std::optional<double> value = SkinValue(text, localeSeparator);
+  const std::optional<double> value = ParseFileNumber(text, localeSeparator);
   return value && *value != 0.0;
 }
 

@@ -18,6 +18,7 @@ namespace ocural::testing {
 
 struct ExpectedSource {
   int x, y, width, height;
+  bool Contains(int px, int py) const { return px >= x && px < x + width && py >= y && py < y + height; }
 };
 
 // pixel(i, j) gives the colour (0x00BBGGRR) of lens pixel (i, j).

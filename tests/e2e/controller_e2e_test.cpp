@@ -216,7 +216,7 @@ TEST_F(ControllerE2E, QuickClicksOnAnInactiveMagnifierAreNotLost) {
   const auto p = testing::DecodePattern(RGB(r, g, b));
   ASSERT_TRUE(p.has_value()) << text << " is not a colour of the magnified pattern";
   const ExpectedSource src = SourceFor(RECT{308, 208, 493, 393}, 2);  // the lens of the window at (300, 200)
-  EXPECT_TRUE(p->x >= src.x && p->x < src.x + src.width && p->y >= src.y && p->y < src.y + src.height)
+  EXPECT_TRUE(src.Contains(p->x, p->y))
       << text << " shows (" << p->x << "," << p->y << "), outside the lens's source rectangle";
   EXPECT_EQ(p->phase, 1);
 }

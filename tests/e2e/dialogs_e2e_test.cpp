@@ -173,7 +173,7 @@ class DialogsE2E : public ::testing::Test {
             const auto p = testing::DecodePattern(ScreenShot().At((lens.left + lens.right) / 2,
                                                                   (lens.top + lens.bottom) / 2));
             const ExpectedSource src = SourceFor(lens, 2);
-            return p && p->x >= src.x && p->x < src.x + src.width && p->y >= src.y && p->y < src.y + src.height;
+            return p && src.Contains(p->x, p->y);
           },
           10000))
           << "no magnified pattern at the centre of the lens";

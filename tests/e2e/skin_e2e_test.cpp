@@ -140,7 +140,7 @@ std::string LensBoxShows(const ScreenShot& shot, const RECT& box, int zoom, cons
       const auto p = DecodePattern(c);
       if (!p) return at(i, j) + " colour " + Hex(c) + " is not a pattern pixel";
       if (p->phase != 0) return at(i, j) + " shows an old snapshot";
-      if (p->x < src.x || p->x >= src.x + src.width || p->y < src.y || p->y >= src.y + src.height) {
+      if (!src.Contains(p->x, p->y)) {
         return at(i, j) + " shows (" + std::to_string(p->x) + "," + std::to_string(p->y) + "), outside " +
                std::to_string(src.x) + "," + std::to_string(src.y) + " " + std::to_string(src.width) + "x" +
                std::to_string(src.height);
