@@ -55,14 +55,18 @@ int main() {
   auto& form = ocural::frmOcural();
   form.Show();
   Pump(500);
-  std::vector<double> step;
+  std::vector<double> step, own, away, walk, copy, wait, back, lens, rr;
   for (int i = 0; i < runs; ++i) {
     QueryPerformanceCounter(&a);
     form.WMSizeOrMove();
     QueryPerformanceCounter(&b);
     step.push_back(Millis(a, b, f));
+    const auto& t = form.LastSnapshotTimes();
+    own.push_back(t.ownPixels); away.push_back(t.moveAway); walk.push_back(t.repaintWalk);
+    copy.push_back(t.screenCopy); wait.push_back(t.waitReady); back.push_back(t.moveBack); lens.push_back(t.lens); rr.push_back(t.rereads);
     Pump(20);
   }
+  std::printf("parts: own %.2f away %.2f walk %.2f copy %.2f wait %.2f (rereads %.0f) back %.2f lens %.2f\n", Median(own), Median(away), Median(walk), Median(copy), Median(wait), Median(rr), Median(back), Median(lens));
   form.Unload();
 
   const double mb = Median(bare), ms = Median(step);

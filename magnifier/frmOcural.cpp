@@ -7,6 +7,7 @@
 #include "magnifier/core/zoom.h"
 #include "magnifier/lens_draw.h"
 #include "magnifier/mdlCommon.h"
+#include "magnifier/own_pixels.h"
 #include "platform/core/vbmath.h"
 #include "resources/resource.h"
 #include "settings/AppSettings.h"
@@ -20,13 +21,34 @@ namespace {
 constexpr COLORREF kBodyColour = RGB(192, 255, 192);
 constexpr int kClientWidth = 201;
 constexpr int kClientHeight = 225;
-constexpr DWORD kCaptureSettleMs = 40;
+// The longest a snapshot waits for the place the window left to be repainted.
+constexpr DWORD kReadyWaitMs = 250;
 
 // The screen's size in pixels, from the screen object's twips.
 SIZE ScreenPixels() {
   return SIZE{NearestInt32(forms::Screen::Width() / forms::Screen::TwipsPerPixelX()),
               NearestInt32(forms::Screen::Height() / forms::Screen::TwipsPerPixelY())};
 }
+
+// A stopwatch for the snapshot's parts.
+class Lap {
+ public:
+  Lap() {
+    QueryPerformanceFrequency(&freq_);
+    QueryPerformanceCounter(&last_);
+  }
+  // Milliseconds since the last call (or since made).
+  double Next() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    const double ms = 1000.0 * static_cast<double>(now.QuadPart - last_.QuadPart) / static_cast<double>(freq_.QuadPart);
+    last_ = now;
+    return ms;
+  }
+
+ private:
+  LARGE_INTEGER freq_{}, last_{};
+};
 }  // namespace
 
 FrmOcural& frmOcural() {
@@ -147,7 +169,9 @@ void FrmOcural::WMSizeOrMove() {
   for (int round = 0; round < 3; ++round) {
     movedDuringCapture_ = false;
     CaptureScreen();
+    Lap lap;
     RenderLens();
+    times_.lens = lap.Next();
     if (!movedDuringCapture_) break;
   }
 }
@@ -159,22 +183,27 @@ void FrmOcural::NoteMoveDuringCapture() {
 void FrmOcural::CaptureScreen() {
   if (IsCapturing) return;
   IsCapturing = true;
+  Lap lap;
+  times_ = SnapshotTimes{};
   const int32_t oldTop = NearestInt32(Top());
+  const SIZE screen = ScreenPixels();
+  ownPixels_.Take(hwnd_, picOcural.hWnd(), mdlCommon::DesktopDC, screen);
+  times_.ownPixels = lap.Next();
   movingForCapture_ = true;
   SetTop(-Height());
   movingForCapture_ = false;
   Refresh();
+  times_.moveAway = lap.Next();
   for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
     if (w != hwnd_) UpdateWindow(w);
   }
-  // UpdateWindow repaints other programs' windows in their own time: under
-  // Wine the uncovered area reaches the screen a little later, and a composing
-  // desktop shows the change at its next frame. Without this pause the
-  // snapshot can still hold the magnifier's own image where it stood.
-  Sleep(kCaptureSettleMs);
-  const SIZE screen = ScreenPixels();
+  WaitForComposedFrame();
+  times_.repaintWalk = lap.Next();
   BitBlt(picManaita.hDC(), 0, 0, screen.cx, screen.cy, mdlCommon::DesktopDC, 0, 0, SRCCOPY);
   GdiFlush();
+  times_.screenCopy = lap.Next();
+  ReReadWhileStale();
+  times_.waitReady = lap.Next();
   // A move by someone else meanwhile has put the window where it belongs now;
   // going back to the old place would undo it.
   if (!movedDuringCapture_) {
@@ -183,7 +212,27 @@ void FrmOcural::CaptureScreen() {
     movingForCapture_ = false;
   }
   Refresh();
+  times_.moveBack = lap.Next();
   IsCapturing = false;
+}
+
+void FrmOcural::ReReadWhileStale() {
+  // The windows the magnifier uncovered repaint in their own time (another
+  // program, under Wine another process that hands its pixels to the X
+  // server later), so the copy can still hold the window's own pixels where
+  // it stood. Read those places again until they show the screen, for at most
+  // kReadyWaitMs; that bound is only reached when the place happens to look
+  // exactly like the window.
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const PixelRect stale = ownPixels_.StaleArea(picManaita.PersistentImage());
+    if (stale.Empty() || GetTickCount() - start >= kReadyWaitMs) return;
+    Sleep(1);
+    ++times_.rereads;
+    BitBlt(picManaita.hDC(), stale.left, stale.top, stale.right - stale.left, stale.bottom - stale.top,
+           mdlCommon::DesktopDC, stale.left, stale.top, SRCCOPY);
+    GdiFlush();
+  }
 }
 
 void FrmOcural::CalcSourceRect() {

@@ -9,9 +9,23 @@
 #include "magnifier/core/lens_math.h"
 #include "magnifier/core/lifecycle.h"
 #include "magnifier/core/zoom.h"
+#include "magnifier/own_pixels.h"
 #include "platform/win/forms.h"
 
 namespace ocural {
+
+// Where the time of the last snapshot went, in milliseconds; the benchmark
+// prints it.
+struct SnapshotTimes {
+  double ownPixels = 0;    // reading what the window shows where it stands
+  double moveAway = 0;     // the move above the screen and the refresh
+  double repaintWalk = 0;  // every other window repaints
+  double screenCopy = 0;   // the whole-screen copy
+  double waitReady = 0;    // re-reading places that still showed the window
+  int rereads = 0;
+  double moveBack = 0;     // the move back and the refresh
+  double lens = 0;         // drawing the lens
+};
 
 class FrmOcural : public forms::Form {
  public:
@@ -54,6 +68,7 @@ class FrmOcural : public forms::Form {
 
   // Lens state.
   bool IsCapturing = false;
+  const SnapshotTimes& LastSnapshotTimes() const { return times_; }
   int32_t SourceX = 0;
   int32_t SourceY = 0;
   int32_t SourceWidth = 0;
@@ -73,6 +88,9 @@ class FrmOcural : public forms::Form {
   void LoadSkin(const std::wstring& FileName);
   void UnloadSkin();
   void CaptureScreen();
+  // Part of CaptureScreen: reads again the places of the copy that still show
+  // the window, until they show the screen.
+  void ReReadWhileStale();
   void CalcSourceRect();
   void RenderLens();
   void UpdateTrayTip();
@@ -90,6 +108,8 @@ class FrmOcural : public forms::Form {
   // was hidden; the activation that showing brings takes no other.
   void ShowWithFreshLens();
 
+  SnapshotTimes times_;
+  OwnPixels ownPixels_;
   bool movingForCapture_ = false;
   bool dragging_ = false;
   bool movedDuringCapture_ = false;

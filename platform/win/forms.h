@@ -90,6 +90,7 @@ class PictureBox : public Window {
 
   HDC hDC() const { return image_.dc(); }
   HBITMAP Image() const { return image_.bitmap(); }
+  const win::DibImage& PersistentImage() const { return image_; }
   // Clears the persistent image to the background colour and picture.
   void Cls();
   // Shows the persistent image on the screen now.

@@ -1,0 +1,115 @@
+#include "magnifier/own_pixels.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace ocural {
+
+namespace {
+
+// The region of `w` that shows on the screen, children included, in screen
+// coordinates: its outline, less what other windows and the screen's edges
+// hide. Null when the system cannot say.
+win::Region VisibleRegion(HWND w) {
+  win::Region rgn(CreateRectRgn(0, 0, 0, 0));
+  HDC dc = GetDCEx(w, nullptr, DCX_WINDOW | DCX_CACHE);
+  if (!rgn || !dc) {
+    if (dc) ReleaseDC(w, dc);
+    return win::Region();
+  }
+  const int got = GetRandomRgn(dc, rgn.get(), SYSRGN);
+  ReleaseDC(w, dc);
+  return got == 1 ? std::move(rgn) : win::Region();
+}
+
+// Marks the rectangles of `rgn` that fall inside `place` with `what`.
+void Mark(HRGN rgn, const RECT& place, Cover what, std::vector<Cover>& cover) {
+  const DWORD bytes = GetRegionData(rgn, 0, nullptr);
+  if (bytes < sizeof(RGNDATAHEADER)) return;
+  std::vector<char> data(bytes);
+  auto* rd = reinterpret_cast<RGNDATA*>(data.data());
+  if (GetRegionData(rgn, bytes, rd) != bytes) return;
+  const int width = place.right - place.left;
+  const auto* rects = reinterpret_cast<const RECT*>(rd->Buffer);
+  for (DWORD i = 0; i < rd->rdh.nCount; ++i) {
+    RECT r{};
+    if (!IntersectRect(&r, &rects[i], &place)) continue;
+    for (LONG y = r.top; y < r.bottom; ++y) {
+      Cover* row = &cover[static_cast<size_t>(y - place.top) * static_cast<size_t>(width)];
+      std::fill(row + (r.left - place.left), row + (r.right - place.left), what);
+    }
+  }
+}
+
+}  // namespace
+
+void OwnPixels::Take(HWND window, HWND lens, HDC screen, SIZE screenSize) {
+  place_ = RECT{};
+  RECT wr{};
+  const RECT screenRect{0, 0, screenSize.cx, screenSize.cy};
+  if (!IsWindowVisible(window) || !GetWindowRect(window, &wr) || !IntersectRect(&place_, &wr, &screenRect)) {
+    place_ = RECT{};
+    return;
+  }
+  const int width = place_.right - place_.left;
+  const int height = place_.bottom - place_.top;
+  if ((image_.width() != width || image_.height() != height) && !image_.Create(width, height)) {
+    place_ = RECT{};
+    return;
+  }
+  BitBlt(image_.dc(), 0, 0, width, height, screen, place_.left, place_.top, SRCCOPY);
+  GdiFlush();
+
+  cover_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), Cover::None);
+  win::Region body = VisibleRegion(window);
+  if (!body) {
+    // Without the visible region, the whole rectangle counts as body.
+    std::fill(cover_.begin(), cover_.end(), Cover::Body);
+    return;
+  }
+  Mark(body.get(), place_, Cover::Body, cover_);
+  if (lens && IsWindowVisible(lens)) {
+    win::Region glass = VisibleRegion(lens);
+    if (glass) Mark(glass.get(), place_, Cover::Lens, cover_);
+  }
+}
+
+PixelRect OwnPixels::StaleArea(const win::DibImage& snapshot) const {
+  const int width = place_.right - place_.left;
+  const int height = place_.bottom - place_.top;
+  if (width <= 0 || height <= 0 || !snapshot.bits() || place_.right > snapshot.width() ||
+      place_.bottom > snapshot.height()) {
+    return {};
+  }
+  const PixelView before{reinterpret_cast<const uint32_t*>(image_.bits()), image_.width()};
+  const PixelView after{reinterpret_cast<const uint32_t*>(snapshot.bits()) +
+                            static_cast<size_t>(place_.top) * static_cast<size_t>(snapshot.width()) + place_.left,
+                        snapshot.width()};
+  PixelRect r = ocural::StaleArea(before, after, cover_.data(), width, height);
+  if (r.Empty()) return {};
+  return PixelRect{r.left + place_.left, r.top + place_.top, r.right + place_.left, r.bottom + place_.top};
+}
+
+void WaitForComposedFrame() {
+  using IsEnabledFn = HRESULT(WINAPI*)(BOOL*);
+  using FlushFn = HRESULT(WINAPI*)();
+  // Looked up once, from the system folder only; systems before Vista have
+  // no composition and no such library.
+  static const auto functions = [] {
+    std::pair<IsEnabledFn, FlushFn> f{nullptr, nullptr};
+    wchar_t path[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(path, MAX_PATH);
+    if (n == 0 || n + 12 >= MAX_PATH) return f;
+    lstrcatW(path, L"\\dwmapi.dll");
+    HMODULE dwm = LoadLibraryW(path);
+    if (!dwm) return f;
+    f.first = reinterpret_cast<IsEnabledFn>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));
+    f.second = reinterpret_cast<FlushFn>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmFlush")));
+    return f;
+  }();
+  if (!functions.first || !functions.second) return;
+  BOOL composed = FALSE;
+  if (SUCCEEDED(functions.first(&composed)) && composed) functions.second();
+}
+
+}  // namespace ocural

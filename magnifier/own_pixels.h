@@ -1,0 +1,36 @@
+// What the magnifier shows on the screen where it stands, read just before a
+// snapshot moves it away, so that the snapshot can tell whether the place it
+// left shows the rest of the screen yet.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "magnifier/core/stale_area.h"
+#include "platform/win/handles.h"
+
+namespace ocural {
+
+class OwnPixels {
+ public:
+  // Reads the window's place off `screen` (a DC of the whole screen, screen
+  // coordinates) and notes which of its pixels are the window's own: those of
+  // its visible region, with the lens's marked apart. A hidden window leaves
+  // nothing to compare.
+  void Take(HWND window, HWND lens, HDC screen, SIZE screenSize);
+  // The part of a snapshot of the whole screen (screen coordinates) that
+  // still shows the window where it stood; empty when none does.
+  PixelRect StaleArea(const win::DibImage& snapshot) const;
+
+ private:
+  RECT place_{};  // the window's rectangle on the screen, clipped to it
+  win::DibImage image_;
+  std::vector<Cover> cover_;
+};
+
+// On a composing desktop, waits until the windows' latest drawing is on the
+// screen (the next composed frame); returns at once where nothing composes.
+void WaitForComposedFrame();
+
+}  // namespace ocural
