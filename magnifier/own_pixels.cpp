@@ -12,7 +12,7 @@ namespace {
 // hide. Null when the system cannot say.
 win::Region VisibleRegion(HWND w) {
   win::Region rgn(CreateRectRgn(0, 0, 0, 0));
-  HDC dc = GetDCEx(w, nullptr, DCX_WINDOW | DCX_CACHE);
+  HDC dc = GetDCEx(w, nullptr, DCX_WINDOW | DCX_CACHE | DCX_CLIPSIBLINGS);
   if (!rgn || !dc) {
     if (dc) ReleaseDC(w, dc);
     return win::Region();
@@ -22,6 +22,17 @@ win::Region VisibleRegion(HWND w) {
   return got == 1 ? std::move(rgn) : win::Region();
 }
 
+// Marks the part of `r` that falls inside `place` with `what`.
+void Mark(const RECT& rect, const RECT& place, Cover what, std::vector<Cover>& cover) {
+  RECT r{};
+  if (!IntersectRect(&r, &rect, &place)) return;
+  const int width = place.right - place.left;
+  for (LONG y = r.top; y < r.bottom; ++y) {
+    Cover* row = &cover[static_cast<size_t>(y - place.top) * static_cast<size_t>(width)];
+    std::fill(row + (r.left - place.left), row + (r.right - place.left), what);
+  }
+}
+
 // Marks the rectangles of `rgn` that fall inside `place` with `what`.
 void Mark(HRGN rgn, const RECT& place, Cover what, std::vector<Cover>& cover) {
   const DWORD bytes = GetRegionData(rgn, 0, nullptr);
@@ -29,16 +40,8 @@ void Mark(HRGN rgn, const RECT& place, Cover what, std::vector<Cover>& cover) {
   std::vector<char> data(bytes);
   auto* rd = reinterpret_cast<RGNDATA*>(data.data());
   if (GetRegionData(rgn, bytes, rd) != bytes) return;
-  const int width = place.right - place.left;
   const auto* rects = reinterpret_cast<const RECT*>(rd->Buffer);
-  for (DWORD i = 0; i < rd->rdh.nCount; ++i) {
-    RECT r{};
-    if (!IntersectRect(&r, &rects[i], &place)) continue;
-    for (LONG y = r.top; y < r.bottom; ++y) {
-      Cover* row = &cover[static_cast<size_t>(y - place.top) * static_cast<size_t>(width)];
-      std::fill(row + (r.left - place.left), row + (r.right - place.left), what);
-    }
-  }
+  for (DWORD i = 0; i < rd->rdh.nCount; ++i) Mark(rects[i], place, what, cover);
 }
 
 }  // namespace
@@ -71,6 +74,13 @@ void OwnPixels::Take(HWND window, HWND lens, HDC screen, SIZE screenSize) {
   if (lens && IsWindowVisible(lens)) {
     win::Region glass = VisibleRegion(lens);
     if (glass) Mark(glass.get(), place_, Cover::Lens, cover_);
+  }
+  // Windows above this one. Windows leaves them out of the visible region
+  // already; Wine on X leaves the stacking of top-level windows to the X
+  // server and does not.
+  for (HWND w = GetWindow(window, GW_HWNDPREV); w != nullptr; w = GetWindow(w, GW_HWNDPREV)) {
+    RECT r{};
+    if (IsWindowVisible(w) && GetWindowRect(w, &r)) Mark(r, place_, Cover::None, cover_);
   }
 }
 

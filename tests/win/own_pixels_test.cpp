@@ -1,0 +1,110 @@
+// Which pixels of the screen the snapshot checks for the magnifier's own
+// image: the window's visible region, the lens apart, read off the real screen.
+#include <gtest/gtest.h>
+
+#include "magnifier/own_pixels.h"
+#include "platform/win/handles.h"
+
+namespace ocural {
+namespace {
+
+void PumpFor(DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(5);
+  }
+}
+
+HWND Popup(int x, int y, int w, int h, DWORD exStyle = 0) {
+  HWND hwnd = CreateWindowExW(exStyle | WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  return hwnd;
+}
+
+class OwnPixelsTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (HWND w : {cover_, window_}) {
+      if (w) DestroyWindow(w);
+    }
+  }
+  // A window of 6 x 2 tiles at (64, 64) whose outline keeps only its left 80
+  // pixels, a lens child over its first two tiles, and another window above
+  // it over x 128 to 144.
+  void Build() {
+    window_ = Popup(64, 64, 96, 32);
+    ASSERT_NE(window_, nullptr);
+    SetWindowRgn(window_, CreateRectRgn(0, 0, 80, 32), TRUE);
+    lens_ = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE, 0, 0, 32, 32, window_, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+    cover_ = Popup(128, 40, 16, 80, WS_EX_TOPMOST);
+    ASSERT_NE(cover_, nullptr);
+    PumpFor(200);
+    screen_ = SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    ASSERT_TRUE(snap_.Create(screen_.cx, screen_.cy));
+  }
+  void Take() {
+    win::WindowDC screen(nullptr);
+    own_.Take(window_, lens_, screen.get(), screen_);
+  }
+  // The snapshot as the screen shows it now.
+  void CopyScreen() {
+    win::WindowDC screen(nullptr);
+    BitBlt(snap_.dc(), 0, 0, screen_.cx, screen_.cy, screen.get(), 0, 0, SRCCOPY);
+    GdiFlush();
+  }
+
+  HWND window_ = nullptr, lens_ = nullptr, cover_ = nullptr;
+  SIZE screen_{};
+  win::DibImage snap_;
+  OwnPixels own_;
+};
+
+TEST_F(OwnPixelsTest, OnlyTheVisibleBodyTellsAStalePlace) {
+  Build();
+  Take();
+  CopyScreen();
+  // Nothing moved: the window's place is stale where its body shows, not
+  // where its outline is cut away or the other window lies over it, and the
+  // tiles of lens alone are not judged.
+  const PixelRect r = own_.StaleArea(snap_);
+  EXPECT_EQ(r.left, 96);
+  EXPECT_EQ(r.top, 64);
+  EXPECT_EQ(r.right, 128);
+  EXPECT_EQ(r.bottom, 96);
+
+  // Once the place shows something else, it is ready.
+  PatBlt(snap_.dc(), 0, 0, screen_.cx, screen_.cy, BLACKNESS);
+  GdiFlush();
+  EXPECT_TRUE(own_.StaleArea(snap_).Empty());
+}
+
+TEST_F(OwnPixelsTest, AHiddenWindowOrOneOffTheScreenLeavesNothingToCompare) {
+  Build();
+  ShowWindow(window_, SW_HIDE);
+  Take();
+  CopyScreen();
+  EXPECT_TRUE(own_.StaleArea(snap_).Empty());
+
+  ShowWindow(window_, SW_SHOWNA);
+  SetWindowPos(window_, nullptr, 10, -200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PumpFor(100);
+  Take();
+  CopyScreen();
+  EXPECT_TRUE(own_.StaleArea(snap_).Empty());
+
+  // Partly off the left edge: only the 40 pixels of outline on the screen are
+  // compared (in whole tiles of the part on the screen).
+  SetWindowPos(window_, nullptr, -40, 64, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PumpFor(100);
+  Take();
+  CopyScreen();
+  const PixelRect r = own_.StaleArea(snap_);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.right, 48);
+}
+
+}  // namespace
+}  // namespace ocural
