@@ -1,8 +1,13 @@
-// One drag step (screen snapshot + lens) next to a bare full-screen copy on
-// the same display. Prints medians of 25 runs and their ratio.
+// The snapshot path on the display it runs on: a bare full-screen copy next
+// to one drag step (snapshot + lens) and its parts, the lens updates during a
+// real drag, and start-up to the first lens. Run it in a folder of its own
+// beside the bundled skins (scripts/bench.sh does): it loads and saves the
+// settings there like the program.
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -11,11 +16,19 @@
 
 namespace {
 
-double Millis(const LARGE_INTEGER& a, const LARGE_INTEGER& b, const LARGE_INTEGER& f) {
-  return 1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
+double Now() {
+  static LARGE_INTEGER freq = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
 }
 
 double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
   std::sort(v.begin(), v.end());
   return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
@@ -28,52 +41,191 @@ void Pump(DWORD ms) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
-    Sleep(5);
+    Sleep(1);
   }
+}
+
+void SendMouse(DWORD flags, int x = 0, int y = 0) {
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = static_cast<LONG>((static_cast<long long>(x) * 65536 + w - 1) / w);
+  in.mi.dy = static_cast<LONG>((static_cast<long long>(y) * 65536 + h - 1) / h);
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof(in));
+}
+
+// A point of the window's body (window coordinates) that starts a drag: in its
+// outline, on no element, outside the zoom areas.
+bool FindBodyPoint(ocural::FrmOcural& form, POINT& out) {
+  HWND w = form.hWnd();
+  RECT wr{};
+  GetWindowRect(w, &wr);
+  ocural::win::Region rgn(CreateRectRgn(0, 0, 0, 0));
+  const bool shaped = GetWindowRgn(w, rgn.get()) != ERROR;
+  for (int y = wr.bottom - wr.top - 4; y >= 4; y -= 3) {
+    for (int x = 4; x < wr.right - wr.left - 4; x += 3) {
+      if (shaped && !PtInRegion(rgn.get(), x, y)) continue;
+      const POINT client{x, y};
+      if (ChildWindowFromPointEx(w, client, CWP_SKIPINVISIBLE) != w) continue;
+      if (x >= form.InRectX1 - 2 && x <= form.InRectX2 + 2 && y >= form.InRectY1 - 2 && y <= form.InRectY2 + 2) continue;
+      if (x >= form.OutRectX1 - 2 && x <= form.OutRectX2 + 2 && y >= form.OutRectY1 - 2 && y <= form.OutRectY2 + 2) continue;
+      out = client;
+      return true;
+    }
+  }
+  return false;
+}
+
+// What the hand does and what the lens showed, each with its time.
+struct Sample {
+  double at;
+  POINT place;
+};
+struct DragLog {
+  POINT start{};  // window place at the press
+  POINT grab{};   // pointer at the press, screen
+  std::vector<Sample> pointer;  // where the pointer puts the window
+  std::vector<Sample> lens;     // where the window stood for each snapshot
+  std::atomic<bool> done{false};
+};
+DragLog* g_log = nullptr;
+uint32_t g_lastNumber = 0;
+
+LRESULT CALLBACK AfterEachMessage(int code, WPARAM wp, LPARAM lp) {
+  const auto& t = ocural::frmOcural().LastSnapshotTimes();
+  if (g_log && t.number != g_lastNumber) {
+    g_lastNumber = t.number;
+    g_log->lens.push_back(Sample{Now(), t.place});
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// 100 moves of a hand that drags at 125 reports a second, a rest, the release.
+DWORD WINAPI Hand(void* arg) {
+  auto* log = static_cast<DragLog*>(arg);
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, log->grab.x, log->grab.y);
+  Sleep(50);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  Sleep(50);
+  for (int i = 1; i <= 100; ++i) {
+    const int dx = 3 * i, dy = 2 * i;
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, log->grab.x + dx, log->grab.y + dy);
+    log->pointer.push_back(Sample{Now(), POINT{log->start.x + dx, log->start.y + dy}});
+    Sleep(8);
+  }
+  Sleep(150);
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  Sleep(100);
+  log->done = true;
+  return 0;
+}
+
+void RealDrag(ocural::FrmOcural& form) {
+  POINT body{};
+  if (!FindBodyPoint(form, body)) {
+    std::printf("  real drag                    no body point to press\n");
+    return;
+  }
+  DragLog log;
+  RECT wr{};
+  GetWindowRect(form.hWnd(), &wr);
+  log.start = POINT{wr.left, wr.top};
+  log.grab = POINT{wr.left + body.x, wr.top + body.y};
+  log.pointer.reserve(128);
+  log.lens.reserve(1024);
+  g_log = &log;
+  g_lastNumber = form.LastSnapshotTimes().number;
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, &AfterEachMessage, nullptr, GetCurrentThreadId());
+  HANDLE hand = CreateThread(nullptr, 0, &Hand, &log, 0, nullptr);
+  while (!log.done) Pump(5);
+  WaitForSingleObject(hand, INFINITE);
+  CloseHandle(hand);
+  UnhookWindowsHookEx(hook);
+  g_log = nullptr;
+  if (log.pointer.size() < 2) return;
+
+  // Updates while the hand moves, and how far behind the lens is at each of
+  // the hand's reports (the last snapshot done by then).
+  const double first = log.pointer.front().at, last = log.pointer.back().at;
+  int updates = 0;
+  for (const auto& s : log.lens) updates += s.at >= first && s.at <= last + 8 ? 1 : 0;
+  std::vector<double> behind;
+  size_t k = 0;
+  POINT shown = log.start;
+  for (const auto& p : log.pointer) {
+    while (k < log.lens.size() && log.lens[k].at <= p.at) shown = log.lens[k++].place;
+    behind.push_back(std::hypot(p.place.x - shown.x, p.place.y - shown.y));
+  }
+  POINT final = log.start;
+  for (const auto& s : log.lens) final = s.place;
+  const POINT target = log.pointer.back().place;
+  std::printf("  real drag, 100 moves         %8.1f lens updates/s (%d in %.0f ms)\n",
+              updates * 1000.0 / (last - first + 8), updates, last - first + 8);
+  std::printf("    lens behind the pointer    %8.1f px median, %.1f px at most\n", Median(behind),
+              *std::max_element(behind.begin(), behind.end()));
+  std::printf("    when the hand stops        %8.1f px\n",
+              std::hypot(target.x - final.x, target.y - final.y));
 }
 
 }  // namespace
 
 int main() {
   const int runs = 25;
-  LARGE_INTEGER f, a, b;
-  QueryPerformanceFrequency(&f);
   const int w = GetSystemMetrics(SM_CXSCREEN);
   const int h = GetSystemMetrics(SM_CYSCREEN);
-
-  ocural::win::DibImage target(w, h);
-  std::vector<double> bare;
-  for (int i = 0; i < runs; ++i) {
-    ocural::win::WindowDC screen(GetDesktopWindow());
-    QueryPerformanceCounter(&a);
-    BitBlt(target.dc(), 0, 0, w, h, screen.get(), 0, 0, SRCCOPY);
-    GdiFlush();
-    QueryPerformanceCounter(&b);
-    bare.push_back(Millis(a, b, f));
-  }
+  std::printf("screen %dx%d, medians of %d\n", w, h, runs);
 
   auto& form = ocural::frmOcural();
+  const double startAt = Now();
   form.Show();
-  Pump(500);
-  std::vector<double> step, own, away, walk, copy, wait, back, lens, rr;
-  for (int i = 0; i < runs; ++i) {
-    QueryPerformanceCounter(&a);
-    form.WMSizeOrMove();
-    QueryPerformanceCounter(&b);
-    step.push_back(Millis(a, b, f));
-    const auto& t = form.LastSnapshotTimes();
-    own.push_back(t.ownPixels); away.push_back(t.moveAway); walk.push_back(t.repaintWalk);
-    copy.push_back(t.screenCopy); wait.push_back(t.waitReady); back.push_back(t.moveBack); lens.push_back(t.lens); rr.push_back(t.rereads);
-    Pump(20);
-  }
-  std::printf("parts: own %.2f away %.2f walk %.2f copy %.2f wait %.2f (rereads %.0f) back %.2f lens %.2f\n", Median(own), Median(away), Median(walk), Median(copy), Median(wait), Median(rr), Median(back), Median(lens));
-  form.Unload();
+  while (form.LastSnapshotTimes().number == 0 && Now() - startAt < 10000) Pump(1);
+  const double startup = Now() - startAt;
+  Pump(300);
+  // Away from the corner, so that drags have room.
+  SetWindowPos(form.hWnd(), nullptr, w / 4, h / 4, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump(300);
 
+  // The bare copy and the step take turns, so both meet the same machine.
+  ocural::win::DibImage target(w, h);
+  std::vector<double> bare, step, own, away, walk, copy, wait, back, lens, rereads;
+  for (int i = 0; i < runs; ++i) {
+    {
+      ocural::win::WindowDC screen(nullptr);
+      const double a = Now();
+      BitBlt(target.dc(), 0, 0, w, h, screen.get(), 0, 0, SRCCOPY);
+      GdiFlush();
+      bare.push_back(Now() - a);
+    }
+    Pump(10);
+    const double a = Now();
+    form.WMSizeOrMove();
+    step.push_back(Now() - a);
+    const auto& t = form.LastSnapshotTimes();
+    own.push_back(t.ownPixels);
+    away.push_back(t.moveAway);
+    walk.push_back(t.repaintWalk);
+    copy.push_back(t.screenCopy);
+    wait.push_back(t.waitReady);
+    rereads.push_back(t.rereads);
+    back.push_back(t.moveBack);
+    lens.push_back(t.lens);
+    Pump(10);
+  }
   const double mb = Median(bare), ms = Median(step);
-  std::printf("screen %dx%d, median of %d\n", w, h, runs);
   std::printf("  bare full-screen copy        %8.2f ms\n", mb);
-  std::printf("  snapshot + lens (drag step)  %8.2f ms  (includes the 40 ms settle pause)\n", ms);
+  std::printf("  drag step (snapshot + lens)  %8.2f ms\n", ms);
   std::printf("  ratio                        %8.2f\n", mb > 0 ? ms / mb : 0.0);
-  std::printf("  ratio without the pause      %8.2f\n", mb > 0 ? (ms - 40.0) / mb : 0.0);
+  std::printf("  the step's parts:\n");
+  std::printf("    own pixels read            %8.2f ms\n", Median(own));
+  std::printf("    move away + refresh        %8.2f ms\n", Median(away));
+  std::printf("    repaint walk               %8.2f ms\n", Median(walk));
+  std::printf("    whole-screen copy          %8.2f ms\n", Median(copy));
+  std::printf("    stale check and re-reads   %8.2f ms (%.0f re-reads)\n", Median(wait), Median(rereads));
+  std::printf("    move back + refresh        %8.2f ms\n", Median(back));
+  std::printf("    lens                       %8.2f ms\n", Median(lens));
+  RealDrag(form);
+  std::printf("  start-up to the first lens   %8.2f ms (window load and show, in process)\n", startup);
+  form.Unload();
   return 0;
 }

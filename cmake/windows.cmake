@@ -49,6 +49,16 @@ target_include_directories(Ocural PRIVATE ${ART_DIR} ${CMAKE_SOURCE_DIR}/resourc
 target_compile_options(Ocural PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${OCURAL_WARNINGS}>)
 target_link_libraries(Ocural PRIVATE ocural_app)
 target_link_options(Ocural PRIVATE ${OCURAL_STATIC})
+# The debugging information goes into Ocural.exe.debug beside the program (a
+# debugger finds it through the link left in the exe). Wine reads every
+# section of an exe into memory, so carried inside it would cost megabytes.
+if(MINGW AND CMAKE_OBJCOPY)
+  add_custom_command(TARGET Ocural POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug Ocural.exe Ocural.exe.debug
+    COMMAND ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=Ocural.exe.debug Ocural.exe
+    WORKING_DIRECTORY $<TARGET_FILE_DIR:Ocural>
+    COMMENT "Keeping the debugging information beside Ocural.exe")
+endif()
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/Ocural.rc PROPERTIES
   OBJECT_DEPENDS "${ART_DIR}/ocural.ico;${ART_DIR}/hand.cur;${CMAKE_SOURCE_DIR}/resources/Ocural.manifest")
 

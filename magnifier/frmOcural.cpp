@@ -185,6 +185,10 @@ void FrmOcural::CaptureScreen() {
   IsCapturing = true;
   Lap lap;
   times_ = SnapshotTimes{};
+  times_.number = ++snapshots_;
+  RECT placeRect{};
+  GetWindowRect(hwnd_, &placeRect);
+  times_.place = POINT{placeRect.left, placeRect.top};
   const int32_t oldTop = NearestInt32(Top());
   const SIZE screen = ScreenPixels();
   ownPixels_.Take(hwnd_, picOcural.hWnd(), mdlCommon::DesktopDC, screen);

@@ -17,6 +17,8 @@ namespace ocural {
 // Where the time of the last snapshot went, in milliseconds; the benchmark
 // prints it.
 struct SnapshotTimes {
+  uint32_t number = 0;     // snapshots taken so far, this one included
+  POINT place{};           // where the window stood, screen pixels
   double ownPixels = 0;    // reading what the window shows where it stands
   double moveAway = 0;     // the move above the screen and the refresh
   double repaintWalk = 0;  // every other window repaints
@@ -109,6 +111,7 @@ class FrmOcural : public forms::Form {
   void ShowWithFreshLens();
 
   SnapshotTimes times_;
+  uint32_t snapshots_ = 0;
   OwnPixels ownPixels_;
   bool movingForCapture_ = false;
   bool dragging_ = false;
