@@ -1,5 +1,7 @@
 #include "magnifier/frmOcural.h"
 
+#include <vector>
+
 #include "colorpick/clipboard.h"
 #include "colorpick/core/colour_text.h"
 #include "controller/core/tray_record.h"
@@ -28,6 +30,11 @@ constexpr DWORD kReadyWaitMs = 250;
 SIZE ScreenPixels() {
   return SIZE{NearestInt32(forms::Screen::Width() / forms::Screen::TwipsPerPixelX()),
               NearestInt32(forms::Screen::Height() / forms::Screen::TwipsPerPixelY())};
+}
+
+BOOL CALLBACK CollectWindow(HWND w, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+  return TRUE;
 }
 
 // A stopwatch for the snapshot's parts.
@@ -196,11 +203,9 @@ void FrmOcural::CaptureScreen() {
   movingForCapture_ = true;
   SetTop(-Height());
   movingForCapture_ = false;
-  Refresh();
+  RepaintNow();
   times_.moveAway = lap.Next();
-  for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
-    if (w != hwnd_) UpdateWindow(w);
-  }
+  RepaintOtherWindows();
   WaitForComposedFrame();
   times_.repaintWalk = lap.Next();
   BitBlt(picManaita.hDC(), 0, 0, screen.cx, screen.cy, mdlCommon::DesktopDC, 0, 0, SRCCOPY);
@@ -215,9 +220,29 @@ void FrmOcural::CaptureScreen() {
     SetTop(oldTop);
     movingForCapture_ = false;
   }
-  Refresh();
+  RepaintNow();
   times_.moveBack = lap.Next();
   IsCapturing = false;
+}
+
+void FrmOcural::RepaintOtherWindows() {
+  // Every top-level window but this one repaints now, from the top of the
+  // z-order to the bottom, visible or not. The list comes in one call: under
+  // Wine each step of a GetWindow walk asks the server again.
+  std::vector<HWND> windows;
+  windows.reserve(64);
+  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  for (HWND w : windows) {
+    if (w != hwnd_) UpdateWindow(w);
+  }
+}
+
+void FrmOcural::RepaintNow() {
+  // The snapshot's refresh: paints at once what the move left to paint, the
+  // elements included. Parts still valid are not painted again; they show the
+  // same either way (under Wine a move back onto the screen leaves the whole
+  // window to paint, a composing desktop keeps it).
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void FrmOcural::ReReadWhileStale() {

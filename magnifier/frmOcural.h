@@ -93,6 +93,8 @@ class FrmOcural : public forms::Form {
   // Part of CaptureScreen: reads again the places of the copy that still show
   // the window, until they show the screen.
   void ReReadWhileStale();
+  void RepaintNow();
+  void RepaintOtherWindows();
   void CalcSourceRect();
   void RenderLens();
   void UpdateTrayTip();
