@@ -1,5 +1,6 @@
 #include "magnifier/frmOcural.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "colorpick/clipboard.h"
@@ -25,6 +26,8 @@ constexpr int kClientWidth = 201;
 constexpr int kClientHeight = 225;
 // The longest a snapshot waits for the place the window left to be repainted.
 constexpr DWORD kReadyWaitMs = 250;
+// The size of one band of the whole-screen copy.
+constexpr size_t kCopyBandBytes = 1 << 20;
 
 // The screen's size in pixels, from the screen object's twips.
 SIZE ScreenPixels() {
@@ -203,13 +206,13 @@ void FrmOcural::CaptureScreen() {
   movingForCapture_ = true;
   SetTop(-Height());
   movingForCapture_ = false;
-  RepaintNow();
   times_.moveAway = lap.Next();
+  RepaintNow();
+  times_.repaintAway = lap.Next();
   RepaintOtherWindows();
   WaitForComposedFrame();
   times_.repaintWalk = lap.Next();
-  BitBlt(picManaita.hDC(), 0, 0, screen.cx, screen.cy, mdlCommon::DesktopDC, 0, 0, SRCCOPY);
-  GdiFlush();
+  CopyScreen(picManaita.hDC(), screen);
   times_.screenCopy = lap.Next();
   ReReadWhileStale();
   times_.waitReady = lap.Next();
@@ -220,9 +223,22 @@ void FrmOcural::CaptureScreen() {
     SetTop(oldTop);
     movingForCapture_ = false;
   }
-  RepaintNow();
   times_.moveBack = lap.Next();
+  RepaintNow();
+  times_.repaintBack = lap.Next();
   IsCapturing = false;
+}
+
+void FrmOcural::CopyScreen(HDC target, SIZE screen) {
+  // The whole screen, in bands of about a megabyte from the top down. Under
+  // Wine each copy from the screen goes through a buffer of its own size in
+  // the process; in one piece that doubled the memory a snapshot needs.
+  const int rows = std::max(1, static_cast<int>(kCopyBandBytes / (4 * std::max<LONG>(1, screen.cx))));
+  for (int y = 0; y < screen.cy; y += rows) {
+    BitBlt(target, 0, y, screen.cx, std::min(rows, static_cast<int>(screen.cy) - y), mdlCommon::DesktopDC, 0, y,
+           SRCCOPY);
+  }
+  GdiFlush();
 }
 
 void FrmOcural::RepaintOtherWindows() {

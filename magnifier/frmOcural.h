@@ -20,12 +20,14 @@ struct SnapshotTimes {
   uint32_t number = 0;     // snapshots taken so far, this one included
   POINT place{};           // where the window stood, screen pixels
   double ownPixels = 0;    // reading what the window shows where it stands
-  double moveAway = 0;     // the move above the screen and the refresh
+  double moveAway = 0;     // the move above the screen
+  double repaintAway = 0;  // the refresh there
   double repaintWalk = 0;  // every other window repaints
   double screenCopy = 0;   // the whole-screen copy
   double waitReady = 0;    // re-reading places that still showed the window
   int rereads = 0;
-  double moveBack = 0;     // the move back and the refresh
+  double moveBack = 0;     // the move back
+  double repaintBack = 0;  // the refresh there
   double lens = 0;         // drawing the lens
 };
 
@@ -95,6 +97,7 @@ class FrmOcural : public forms::Form {
   void ReReadWhileStale();
   void RepaintNow();
   void RepaintOtherWindows();
+  void CopyScreen(HDC target, SIZE screen);
   void CalcSourceRect();
   void RenderLens();
   void UpdateTrayTip();
