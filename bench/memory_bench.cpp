@@ -139,8 +139,7 @@ int main() {
   const bool dragged = Drag(main);
   double peak = 0, now = 0;
   const bool read = ocural.Memory(peak, now);
-  for (int i = 0; i < 20; ++i) { double p2 = 0, n2 = 0; Sleep(100); ocural.Memory(p2, n2); std::fprintf(stderr, "%.1f ", p2); }
-  std::fprintf(stderr, "\n");
+
   ocural.Close(main);
   if (!read || !emptyRead) {
     std::printf("  memory: the system gives no counters of another process\n");
