@@ -33,6 +33,15 @@ double Median(std::vector<double> v) {
   return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
+// Handles the messages waiting, without waiting for more.
+void Drain() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
 void Pump(DWORD ms) {
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < ms) {
@@ -81,6 +90,7 @@ bool FindBodyPoint(ocural::FrmOcural& form, POINT& out) {
 struct Sample {
   double at;
   POINT place;
+  double copy;
 };
 struct DragLog {
   POINT start{};  // window place at the press
@@ -94,9 +104,10 @@ uint32_t g_lastNumber = 0;
 
 LRESULT CALLBACK AfterEachMessage(int code, WPARAM wp, LPARAM lp) {
   const auto& t = ocural::frmOcural().LastSnapshotTimes();
+  if (g_log && t.number == g_lastNumber && !g_log->lens.empty()) g_log->lens.back().copy = t.screenCopy;
   if (g_log && t.number != g_lastNumber) {
     g_lastNumber = t.number;
-    g_log->lens.push_back(Sample{Now(), t.place});
+    g_log->lens.push_back(Sample{Now(), t.place, t.screenCopy});
   }
   return CallNextHookEx(nullptr, code, wp, lp);
 }
@@ -111,7 +122,7 @@ DWORD WINAPI Hand(void* arg) {
   for (int i = 1; i <= 100; ++i) {
     const int dx = 3 * i, dy = 2 * i;
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, log->grab.x + dx, log->grab.y + dy);
-    log->pointer.push_back(Sample{Now(), POINT{log->start.x + dx, log->start.y + dy}});
+    log->pointer.push_back(Sample{Now(), POINT{log->start.x + dx, log->start.y + dy}, 0});
     Sleep(8);
   }
   Sleep(150);
@@ -157,6 +168,8 @@ void RealDrag(ocural::FrmOcural& form) {
     while (k < log.lens.size() && log.lens[k].at <= p.at) shown = log.lens[k++].place;
     behind.push_back(std::hypot(p.place.x - shown.x, p.place.y - shown.y));
   }
+  std::vector<double> copies;
+  for (const auto& s : log.lens) copies.push_back(s.copy);
   POINT final = log.start;
   for (const auto& s : log.lens) final = s.place;
   const POINT target = log.pointer.back().place;
@@ -166,6 +179,7 @@ void RealDrag(ocural::FrmOcural& form) {
               *std::max_element(behind.begin(), behind.end()));
   std::printf("    when the hand stops        %8.1f px\n",
               std::hypot(target.x - final.x, target.y - final.y));
+  std::printf("    whole-screen copy          %8.2f ms median during the drag\n", Median(copies));
 }
 
 }  // namespace
@@ -187,20 +201,20 @@ int main() {
   Pump(300);
 
   // Bare copies from one desktop DC kept for the run, as the program keeps
-  // one: in bands of about a megabyte as the snapshot makes it, and in one
+  // one: in bands as the snapshot makes it, and in one
   // piece. The one-piece copies come last: under Wine their big buffers
   // leave the process's heap in a state that slows what follows.
   ocural::win::DibImage target(w, h);
   ocural::win::WindowDC screen(GetDesktopWindow());
   auto bareCopies = [&](bool inBands) {
     std::vector<double> v;
-    const int rows = inBands ? std::max(1, (1 << 20) / (4 * w)) : h;
+    const int rows = inBands ? std::max(1, static_cast<int>(ocural::kScreenCopyBandBytes) / (4 * w)) : h;
     for (int i = 0; i < runs; ++i) {
       const double a = Now();
       for (int y = 0; y < h; y += rows) BitBlt(target.dc(), 0, y, w, std::min(rows, h - y), screen.get(), 0, y, SRCCOPY);
       GdiFlush();
       v.push_back(Now() - a);
-      Pump(5);
+      Drain();
     }
     return Median(v);
   };
@@ -221,7 +235,7 @@ int main() {
     back.push_back(t.moveBack);
     paintBack.push_back(t.repaintBack);
     lens.push_back(t.lens);
-    Pump(10);
+    Drain();
   }
   const double bareOne = bareCopies(false);
   // The ratio is taken to the faster of the two bare copies.

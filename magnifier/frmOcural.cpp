@@ -26,8 +26,6 @@ constexpr int kClientWidth = 201;
 constexpr int kClientHeight = 225;
 // The longest a snapshot waits for the place the window left to be repainted.
 constexpr DWORD kReadyWaitMs = 250;
-// The size of one band of the whole-screen copy.
-constexpr size_t kCopyBandBytes = 1 << 20;
 
 // The screen's size in pixels, from the screen object's twips.
 SIZE ScreenPixels() {
@@ -230,10 +228,12 @@ void FrmOcural::CaptureScreen() {
 }
 
 void FrmOcural::CopyScreen(HDC target, SIZE screen) {
-  // The whole screen, in bands of about a megabyte from the top down. Under
-  // Wine each copy from the screen goes through a buffer of its own size in
-  // the process; in one piece that doubled the memory a snapshot needs.
-  const int rows = std::max(1, static_cast<int>(kCopyBandBytes / (4 * std::max<LONG>(1, screen.cx))));
+  // The whole screen, in bands from the top down. Under Wine each copy from
+  // the screen is one image request to the X server, and passes through a
+  // buffer of its own size in the process: in one piece a 1920 x 1080 copy
+  // held 8 MB more for a moment, and a reply too big for the connection's
+  // buffer waited for the server's next turn (20 to 50 ms instead of 2 to 4).
+  const int rows = std::max(1, static_cast<int>(kScreenCopyBandBytes / (4 * std::max<LONG>(1, screen.cx))));
   for (int y = 0; y < screen.cy; y += rows) {
     BitBlt(target, 0, y, screen.cx, std::min(rows, static_cast<int>(screen.cy) - y), mdlCommon::DesktopDC, 0, y,
            SRCCOPY);

@@ -14,6 +14,9 @@
 
 namespace ocural {
 
+// The snapshot copies the screen in bands of about this many bytes.
+constexpr size_t kScreenCopyBandBytes = 1 << 18;
+
 // Where the time of the last snapshot went, in milliseconds; the benchmark
 // prints it.
 struct SnapshotTimes {
