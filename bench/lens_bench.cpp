@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "magnifier/frmOcural.h"
+#include "magnifier/application.h"
 #include "platform/win/handles.h"
 
 namespace {
@@ -100,10 +100,11 @@ struct DragLog {
   std::atomic<bool> done{false};
 };
 DragLog* g_log = nullptr;
+ocural::FrmOcural* g_form = nullptr;
 uint32_t g_lastNumber = 0;
 
 LRESULT CALLBACK AfterEachMessage(int code, WPARAM wp, LPARAM lp) {
-  const auto& t = ocural::frmOcural().LastSnapshotTimes();
+  const auto& t = g_form->LastSnapshotTimes();
   if (g_log && t.number == g_lastNumber && !g_log->lens.empty()) g_log->lens.back().copy = t.screenCopy;
   if (g_log && t.number != g_lastNumber) {
     g_lastNumber = t.number;
@@ -190,7 +191,9 @@ int main() {
   const int h = GetSystemMetrics(SM_CYSCREEN);
   std::printf("screen %dx%d, medians of %d\n", w, h, runs);
 
-  auto& form = ocural::frmOcural();
+  ocural::Application app;
+  auto& form = app.Main();
+  g_form = &form;
   const double startAt = Now();
   form.Show();
   while (form.LastSnapshotTimes().number == 0 && Now() - startAt < 10000) Pump(1);

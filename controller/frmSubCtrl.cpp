@@ -2,11 +2,7 @@
 
 #include "controller/core/menu_tree.h"
 #include "controller/core/tray_callback.h"
-#include "controller/frmVerinfo.h"
-#include "magnifier/frmOcural.h"
 #include "resources/resource.h"
-#include "settings/frmSetting.h"
-#include "skin/frmChangeSkin.h"
 
 namespace ocural {
 namespace {
@@ -36,12 +32,6 @@ HMENU BuildPopupMenu() {
   HMENU popup = CreatePopupMenu();
   AppendEntries(popup, PopupMenuTree());
   return popup;
-}
-
-FrmSubCtrl& frmSubCtrl() {
-  static FrmSubCtrl form;
-  form.Load();
-  return form;
 }
 
 void FrmSubCtrl::Load() {
@@ -92,8 +82,8 @@ LRESULT FrmSubCtrl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       // A close request to this hidden window (a task manager's "end task")
       // ends the program the way the exit item does.
-      if (frmOcural().IsLoaded()) {
-        frmOcural().Unload(forms::kAppWindows);
+      if (Actions.CloseRequest && MainWindow()) {
+        Actions.CloseRequest();
         return 0;
       }
       break;
@@ -112,7 +102,7 @@ void FrmSubCtrl::Form_MouseMove(const forms::MouseEvent& e) {
       break;
     case TrayAction::ActivateMainThenPopup:
       ActivateMain();
-      if (IsWindowEnabled(frmOcural().hWnd())) PopupMenu(hwnd_);
+      if (IsWindowEnabled(MainWindow())) PopupMenu(hwnd_);
       break;
     case TrayAction::Nothing:
       break;
@@ -120,7 +110,7 @@ void FrmSubCtrl::Form_MouseMove(const forms::MouseEvent& e) {
 }
 
 void FrmSubCtrl::ActivateMain() {
-  HWND main = frmOcural().hWnd();
+  HWND main = MainWindow();
   // While one of the program's dialogs is open the main window is disabled:
   // the click is ignored.
   if (!main || !IsWindowEnabled(main)) return;
@@ -161,14 +151,24 @@ void FrmSubCtrl::RunCommand(unsigned command) {
   }
 }
 
-void FrmSubCtrl::mnuZoomX_Click(int Index) { frmOcural().SetZoomX(static_cast<int16_t>(Index)); }
+void FrmSubCtrl::mnuZoomX_Click(int Index) {
+  if (Actions.Zoom) Actions.Zoom(static_cast<int16_t>(Index));
+}
 
-void FrmSubCtrl::mnuSkin_Click() { RunSkinChooser(); }
+void FrmSubCtrl::mnuSkin_Click() {
+  if (Actions.ChooseSkin) Actions.ChooseSkin();
+}
 
-void FrmSubCtrl::mnuSetting_Click() { RunSettingsDialog(); }
+void FrmSubCtrl::mnuSetting_Click() {
+  if (Actions.Settings) Actions.Settings();
+}
 
-void FrmSubCtrl::mnuVerinfo_Click() { ShowVersionDialog(); }
+void FrmSubCtrl::mnuVerinfo_Click() {
+  if (Actions.Version) Actions.Version();
+}
 
-void FrmSubCtrl::mnuExit_Click() { frmOcural().Unload(); }
+void FrmSubCtrl::mnuExit_Click() {
+  if (Actions.Exit) Actions.Exit();
+}
 
 }  // namespace ocural

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,8 +15,22 @@
 
 namespace ocural {
 
+// What the menu and the tray icon make the program do. The controller knows
+// the main window only through these; unset ones do nothing.
+struct ControllerActions {
+  std::function<HWND()> MainWindow;    // the magnifier's window, or null
+  std::function<void(int16_t)> Zoom;   // a factor item
+  std::function<void()> ChooseSkin;    // the skin item
+  std::function<void()> Settings;      // the settings item
+  std::function<void()> Version;       // the version item
+  std::function<void()> Exit;          // the exit item
+  std::function<void()> CloseRequest;  // a close request to this window
+};
+
 class FrmSubCtrl : public forms::Form {
  public:
+  ControllerActions Actions;
+
   // Creates the window (never shown) and its menu.
   void Load();
 
@@ -37,6 +53,7 @@ class FrmSubCtrl : public forms::Form {
  private:
   void RunCommand(unsigned command);
   void ActivateMain();
+  HWND MainWindow() const { return Actions.MainWindow ? Actions.MainWindow() : nullptr; }
   void mnuZoomX_Click(int Index);
   void mnuSkin_Click();
   void mnuSetting_Click();
@@ -51,9 +68,6 @@ class FrmSubCtrl : public forms::Form {
   UINT taskbarCreated_ = 0;
   bool inPopup_ = false;
 };
-
-// The one controller window, created on first use.
-FrmSubCtrl& frmSubCtrl();
 
 // Builds the popup menu from the menu tree; the caller owns it.
 HMENU BuildPopupMenu();

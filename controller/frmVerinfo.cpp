@@ -3,7 +3,6 @@
 #include <shellapi.h>
 
 #include "controller/core/version_text.h"
-#include "magnifier/frmOcural.h"
 #include "platform/win/text.h"
 #include "resources/resource.h"
 
@@ -121,6 +120,5 @@ void ShowVersionDialog(HWND owner) {
   frmVerinfo.Unload();
 }
 
-void ShowVersionDialog() { ShowVersionDialog(frmOcural().hWnd()); }
 
 }  // namespace ocural

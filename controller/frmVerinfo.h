@@ -53,7 +53,5 @@ class FrmVerinfo : public forms::DialogForm {
 // The version command: loads the dialog and shows it modally owned by
 // `owner`; the dialog unloads itself.
 void ShowVersionDialog(HWND owner);
-// The same, owned by the magnifier window.
-void ShowVersionDialog();
 
 }  // namespace ocural

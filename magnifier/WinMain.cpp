@@ -2,10 +2,9 @@
 // when its last window has gone.
 #include <windows.h>
 
-#include "magnifier/frmOcural.h"
-#include "platform/win/forms.h"
+#include "magnifier/application.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  ocural::frmOcural().Show();
-  return ocural::forms::RunMessageLoop();
+  ocural::Application app;
+  return app.Run();
 }

@@ -13,10 +13,9 @@
 #include "magnifier/own_pixels.h"
 #include "platform/core/vbmath.h"
 #include "resources/resource.h"
-#include "settings/AppSettings.h"
+#include "platform/win/locale.h"
 #include "settings/core/ini_access.h"
 #include "settings/win32_profile.h"
-#include "skin/mdlSkinSupporter.h"
 
 namespace ocural {
 
@@ -59,11 +58,6 @@ class Lap {
 };
 }  // namespace
 
-FrmOcural& frmOcural() {
-  static FrmOcural form;
-  return form;
-}
-
 // The steps of the start-up and shut-down sequences, carried out on this window.
 class FrmOcural::Host : public MainWindowHost {
  public:
@@ -71,30 +65,31 @@ class FrmOcural::Host : public MainWindowHost {
   void LoadSetting() override { f_.LoadSetting(); }
   StartupValues Startup() const override {
     StartupValues v;
-    v.NoLoadSkin = AppSettings.NoLoadSkin;
-    v.LastSkin = AppSettings.LastSkin;
-    v.LastX = AppSettings.LastX;
-    v.LastY = AppSettings.LastY;
-    v.LastMagnification = AppSettings.LastMagnification;
+    const AppSettingsRecord& s = f_.AppSettings;
+    v.NoLoadSkin = s.NoLoadSkin;
+    v.LastSkin = s.LastSkin;
+    v.LastX = s.LastX;
+    v.LastY = s.LastY;
+    v.LastMagnification = s.LastMagnification;
     return v;
   }
   void LoadSkin(const std::wstring& fileName) override { f_.LoadSkin(fileName); }
   void SetLeftTwips(int32_t twips) override { f_.SetLeft(twips); }
   void SetTopTwips(int32_t twips) override { f_.SetTop(twips); }
-  void LoadSubCtrl() override { frmSubCtrl(); }
+  void LoadSubCtrl() override { f_.controller_.Load(); }
   void ApplySetting() override { f_.ApplySetting(); }
   void SizeSnapshotToScreen() override {
     const SIZE screen = ScreenPixels();
     f_.picManaita.Move(16, 16, screen.cx, screen.cy);
   }
-  void InstallHook() override { mdlCommon::InstallHook(); }
+  void InstallHook() override { mdlCommon::InstallHook(f_); }
   void SetZoomX(int16_t factor) override { f_.SetZoomX(factor); }
   void Hide() override { f_.SetVisible(false); }
-  void HideTrayIcon() override { frmSubCtrl().SetShowTrayIcon(false); }
+  void HideTrayIcon() override { f_.controller_.SetShowTrayIcon(false); }
   void SaveSetting() override { f_.SaveSetting(); }
   void UnloadSkin() override { f_.UnloadSkin(); }
-  void RemoveHook() override { mdlCommon::RemoveHook(); }
-  void UnloadSubCtrl() override { frmSubCtrl().Unload(); }
+  void RemoveHook() override { mdlCommon::RemoveHook(f_); }
+  void UnloadSubCtrl() override { f_.controller_.Unload(); }
 
  private:
   FrmOcural& f_;
@@ -199,7 +194,7 @@ void FrmOcural::CaptureScreen() {
   times_.place = POINT{placeRect.left, placeRect.top};
   const int32_t oldTop = NearestInt32(Top());
   const SIZE screen = ScreenPixels();
-  ownPixels_.Take(hwnd_, picOcural.hWnd(), mdlCommon::DesktopDC, screen);
+  ownPixels_.Take(hwnd_, picOcural.hWnd(), DesktopDC, screen);
   times_.ownPixels = lap.Next();
   movingForCapture_ = true;
   SetTop(-Height());
@@ -222,7 +217,9 @@ void FrmOcural::CaptureScreen() {
     movingForCapture_ = false;
   }
   times_.moveBack = lap.Next();
-  RepaintNow();
+  // Back on the screen the whole window is painted at once, whatever the
+  // system kept of it: nothing of the place it left may show through.
+  Refresh();
   times_.repaintBack = lap.Next();
   IsCapturing = false;
 }
@@ -235,7 +232,7 @@ void FrmOcural::CopyScreen(HDC target, SIZE screen) {
   // buffer waited for the server's next turn (20 to 50 ms instead of 2 to 4).
   const int rows = std::max(1, static_cast<int>(kScreenCopyBandBytes / (4 * std::max<LONG>(1, screen.cx))));
   for (int y = 0; y < screen.cy; y += rows) {
-    BitBlt(target, 0, y, screen.cx, std::min(rows, static_cast<int>(screen.cy) - y), mdlCommon::DesktopDC, 0, y,
+    BitBlt(target, 0, y, screen.cx, std::min(rows, static_cast<int>(screen.cy) - y), DesktopDC, 0, y,
            SRCCOPY);
   }
   GdiFlush();
@@ -254,10 +251,9 @@ void FrmOcural::RepaintOtherWindows() {
 }
 
 void FrmOcural::RepaintNow() {
-  // The snapshot's refresh: paints at once what the move left to paint, the
-  // elements included. Parts still valid are not painted again; they show the
-  // same either way (under Wine a move back onto the screen leaves the whole
-  // window to paint, a composing desktop keeps it).
+  // The refresh above the screen: paints at once what the move left to paint,
+  // the elements included. Painting the rest again there would show nobody
+  // anything (1.2 ms under Wine).
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
@@ -275,7 +271,7 @@ void FrmOcural::ReReadWhileStale() {
     Sleep(1);
     ++times_.rereads;
     BitBlt(picManaita.hDC(), stale.left, stale.top, stale.right - stale.left, stale.bottom - stale.top,
-           mdlCommon::DesktopDC, stale.left, stale.top, SRCCOPY);
+           DesktopDC, stale.left, stale.top, SRCCOPY);
     GdiFlush();
   }
 }
@@ -322,7 +318,7 @@ void FrmOcural::LoadSetting() {
 
 void FrmOcural::ApplySetting() {
   SetAlwaysTop(AppSettings.AlwaysTop);
-  frmSubCtrl().SetShowTrayIcon(AppSettings.ShowTrayIcon);
+  controller_.SetShowTrayIcon(AppSettings.ShowTrayIcon);
 }
 
 void FrmOcural::SaveSetting() {
@@ -332,7 +328,7 @@ void FrmOcural::SaveSetting() {
 }
 
 void FrmOcural::UpdateTrayTip() {
-  frmSubCtrl().SetTrayTip(MagnifierTipText(zoomX_, SkinName));
+  controller_.SetTrayTip(MagnifierTipText(zoomX_, SkinName));
 }
 
 void FrmOcural::cmdZoomIn_Click() {
@@ -473,6 +469,6 @@ void FrmOcural::PickColour(float x, float y) {
   if (!text.empty()) PutTextOnClipboard(hwnd_, text);
 }
 
-void FrmOcural::ShowPopupMenu() { frmSubCtrl().PopupMenu(hwnd_); }
+void FrmOcural::ShowPopupMenu() { controller_.PopupMenu(hwnd_); }
 
 }  // namespace ocural

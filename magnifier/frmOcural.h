@@ -11,8 +11,11 @@
 #include "magnifier/core/zoom.h"
 #include "magnifier/own_pixels.h"
 #include "platform/win/forms.h"
+#include "settings/core/app_settings.h"
 
 namespace ocural {
+
+class FrmSubCtrl;
 
 // The snapshot copies the screen in bands of about this many bytes.
 constexpr size_t kScreenCopyBandBytes = 1 << 18;
@@ -36,6 +39,10 @@ struct SnapshotTimes {
 
 class FrmOcural : public forms::Form {
  public:
+  // The window works on the program's settings record and tells the
+  // controller window about the tray icon and the popup menu.
+  FrmOcural(AppSettingsRecord& settings, FrmSubCtrl& controller) : AppSettings(settings), controller_(controller) {}
+
   // Creates the window and its elements and runs Form_Load; does not show it.
   void Load();
   // Loads if needed, then shows and activates the window.
@@ -71,7 +78,20 @@ class FrmOcural : public forms::Form {
   int32_t OutRectX1 = 0, OutRectX2 = 0, OutRectY1 = 0, OutRectY2 = 0;
   HRGN WindowRegion = nullptr;
   HRGN LensRegion = nullptr;
+  // File name of the skin loaded now, as it was passed to LoadSkin (relative
+  // to the application folder), and the name the skin gives itself; both
+  // empty when none is.
+  std::wstring CurrentSkin;
   std::wstring SkinName;
+
+  // The settings of this run, read at start and written at the end.
+  AppSettingsRecord& AppSettings;
+
+  // Set by the window hook while it is installed: the screen's device
+  // context, the source of every snapshot, and the window's own procedure.
+  HWND DesktopWindow = nullptr;
+  HDC DesktopDC = nullptr;
+  WNDPROC PrevWndProc = nullptr;
 
   // Lens state.
   bool IsCapturing = false;
@@ -118,6 +138,7 @@ class FrmOcural : public forms::Form {
   // was hidden; the activation that showing brings takes no other.
   void ShowWithFreshLens();
 
+  FrmSubCtrl& controller_;
   SnapshotTimes times_;
   uint32_t snapshots_ = 0;
   OwnPixels ownPixels_;
@@ -130,8 +151,5 @@ class FrmOcural : public forms::Form {
   bool alwaysTop_ = false;
   HCURSOR handCursor_ = nullptr;
 };
-
-// The one main window, created on first use.
-FrmOcural& frmOcural();
 
 }  // namespace ocural

@@ -3,17 +3,17 @@
 
 #include <windows.h>
 
-namespace ocural::mdlCommon {
+namespace ocural {
+class FrmOcural;
+}
 
-extern HWND DesktopWindow;
-extern HDC DesktopDC;
-extern WNDPROC PrevWndProc;
+namespace ocural::mdlCommon {
 
 // Takes the screen's device context and puts HookProc in front of the main
 // window's own procedure.
-void InstallHook();
+void InstallHook(FrmOcural& form);
 // Gives the device context back and restores the main window's procedure.
-void RemoveHook();
+void RemoveHook(FrmOcural& form);
 // Moves, size changes and activations redraw the lens; every message then goes
 // on, unchanged, to the window's own procedure.
 LRESULT CALLBACK HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -1,7 +1,5 @@
 #include "settings/frmSetting.h"
 
-#include "magnifier/frmOcural.h"
-#include "settings/AppSettings.h"
 
 namespace ocural {
 
@@ -72,12 +70,6 @@ bool EditSettings(AppSettingsRecord& settings, HWND owner) {
   }
   frmSetting.Unload();
   return confirmed;
-}
-
-bool RunSettingsDialog() {
-  if (!EditSettings(AppSettings, frmOcural().hWnd())) return false;
-  frmOcural().ApplySetting();
-  return true;
 }
 
 }  // namespace ocural

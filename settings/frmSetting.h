@@ -40,8 +40,4 @@ class FrmSetting : public forms::DialogForm {
 // confirmed.
 bool EditSettings(AppSettingsRecord& settings, HWND owner);
 
-// The whole settings command: EditSettings on AppSettings owned by the
-// magnifier window, then ApplySetting when confirmed. True when confirmed.
-bool RunSettingsDialog();
-
 }  // namespace ocural

@@ -1,6 +1,5 @@
 #include "skin/frmChangeSkin.h"
 
-#include "magnifier/frmOcural.h"
 #include "settings/core/ini_access.h"
 #include "settings/win32_profile.h"
 #include "skin/core/skin_file.h"
@@ -9,9 +8,7 @@
 
 namespace ocural {
 
-void FrmChangeSkin::Load() { Load(forms::App::Path()); }
-
-void FrmChangeSkin::Load(const std::wstring& folder) {
+void FrmChangeSkin::Load(const std::wstring& folder, const std::wstring& current) {
   if (IsLoaded()) return;
   if (!CreateDialogForm(L"スキンの変更", 7920, 3000)) return;
   const HFONT font = Font();
@@ -43,10 +40,10 @@ void FrmChangeSkin::Load(const std::wstring& folder) {
   filSkins.DblClick = [this] { filSkins_DblClick(); };
   cmdOK.Click = [this] { cmdOK_Click(); };
   cmdCancel.Click = [this] { cmdCancel_Click(); };
-  Form_Load(folder);
+  Form_Load(folder, current);
 }
 
-void FrmChangeSkin::Form_Load(const std::wstring& folder) {
+void FrmChangeSkin::Form_Load(const std::wstring& folder, const std::wstring& current) {
   Canceled = forms::kVbTrue;
   filSkins.SetPath(folder);
   // Above every window, also a magnifier that stays on top.
@@ -55,7 +52,7 @@ void FrmChangeSkin::Form_Load(const std::wstring& folder) {
   // counts. Nothing that goes wrong here stops the dialog.
   try {
     for (int i = 0; i < filSkins.ListCount(); ++i) {
-      if (filSkins.List(i) == CurrentSkin) {
+      if (filSkins.List(i) == current) {
         filSkins.SetListIndex(i);  // shows the preview, as a click does
         break;
       }
@@ -107,19 +104,15 @@ void FrmChangeSkin::cmdOK_Click() {
 
 void FrmChangeSkin::cmdCancel_Click() { Hide(); }
 
-std::optional<std::wstring> ChooseSkin(HWND owner, const std::wstring& folder) {
+std::optional<std::wstring> ChooseSkin(HWND owner, const std::wstring& folder, const std::wstring& current) {
   FrmChangeSkin frmChangeSkin;
-  frmChangeSkin.Load(folder);
+  frmChangeSkin.Load(folder, current);
   if (!frmChangeSkin.IsLoaded()) return std::nullopt;
   frmChangeSkin.ShowModal(owner);
   std::optional<std::wstring> chosen;
   if (frmChangeSkin.Canceled == forms::kVbFalse) chosen = frmChangeSkin.filSkins.FileName();
   frmChangeSkin.Unload();
   return chosen;
-}
-
-void RunSkinChooser() {
-  if (auto chosen = ChooseSkin(frmOcural().hWnd(), forms::App::Path())) frmOcural().ReloadSkin(*chosen);
 }
 
 }  // namespace ocural

@@ -20,10 +20,9 @@ class FrmChangeSkin : public forms::DialogForm {
   forms::VbBool Canceled = forms::kVbTrue;
 
   // Creates the window and its elements (hidden) and runs Form_Load, which
-  // lists the application folder.
-  void Load();
-  // The same, listing `folder` instead.
-  void Load(const std::wstring& folder);
+  // lists the skin files of `folder` and selects `current` (the file name of
+  // the skin loaded now) when it is among them.
+  void Load(const std::wstring& folder, const std::wstring& current = L"");
 
   forms::FileListBox filSkins;
   forms::Label lblDSkinName;
@@ -38,7 +37,7 @@ class FrmChangeSkin : public forms::DialogForm {
   forms::CommandButton cmdUnload;
 
  private:
-  void Form_Load(const std::wstring& folder);
+  void Form_Load(const std::wstring& folder, const std::wstring& current);
   void filSkins_Click();
   void filSkins_DblClick();
   void cmdOK_Click();
@@ -46,13 +45,9 @@ class FrmChangeSkin : public forms::DialogForm {
   void ShowSkinPreview();
 };
 
-// The skin command's dialog: loads the chooser on `folder`, shows it modally
-// owned by `owner`, and unloads it. The selected file name ("" when none)
-// when the user confirmed, nothing when cancelled.
-std::optional<std::wstring> ChooseSkin(HWND owner, const std::wstring& folder);
-
-// The whole skin command: ChooseSkin on the application folder owned by the
-// magnifier window, then ReloadSkin with the chosen file when confirmed.
-void RunSkinChooser();
+// The skin command's dialog: loads the chooser on `folder` with `current`
+// selected, shows it modally owned by `owner`, and unloads it. The selected
+// file name ("" when none) when the user confirmed, nothing when cancelled.
+std::optional<std::wstring> ChooseSkin(HWND owner, const std::wstring& folder, const std::wstring& current = L"");
 
 }  // namespace ocural

@@ -9,8 +9,6 @@
 
 namespace ocural {
 
-std::wstring CurrentSkin;
-
 std::wstring AddBackslash(const std::wstring& path) {
   const std::string ansi = win::ToAnsi(path);
   char buf[MAX_PATH] = {};

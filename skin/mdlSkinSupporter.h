@@ -1,13 +1,9 @@
-// Skin support: the skin loaded now and the path helpers of the skin code.
+// Skin support: the path helpers of the skin code.
 #pragma once
 
 #include <string>
 
 namespace ocural {
-
-// File name of the skin loaded now, as it was passed to LoadSkin (relative to
-// the application folder); empty when none is.
-extern std::wstring CurrentSkin;
 
 // The path with one trailing backslash (PathAddBackslashA on a MAX_PATH
 // buffer); "" when it would not fit.

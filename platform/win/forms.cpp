@@ -207,6 +207,10 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT Window::WndProc(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
 
+Window* Window::FromHandle(HWND hwnd) {
+  return hwnd ? reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
+}
+
 // ---------------------------------------------------------------- PictureBox
 
 bool PictureBox::Create(HWND parent, int x, int y, int w, int h, bool visible) {

@@ -53,6 +53,8 @@ class Window {
   Window& operator=(const Window&) = delete;
 
   HWND hWnd() const { return hwnd_; }
+  // The object of a window made by the toolkit, or null.
+  static Window* FromHandle(HWND hwnd);
 
  protected:
   bool CreateWin(DWORD exStyle, const wchar_t* className, const std::wstring& text, DWORD style, int x, int y,

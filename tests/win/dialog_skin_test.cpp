@@ -35,8 +35,6 @@ class SkinChooserWin : public ::testing::Test {
  protected:
   void SetUp() override {
     ocural_test::DropQuitRequest();
-    savedSkin_ = CurrentSkin;
-    CurrentSkin.clear();
     folder_.MakeFolder(L"pics");
     // Four coloured quarters, so that a stretched copy shows where each went.
     folder_.Write(L"pics\\quarters.bmp", ocural_test::Bmp24(40, 60, [](int x, int y) {
@@ -53,7 +51,6 @@ class SkinChooserWin : public ::testing::Test {
     folder_.MakeFolder(L"folder.vsk");
   }
   void TearDown() override {
-    CurrentSkin = savedSkin_;
     ocural_test::DropQuitRequest();
   }
   static std::string Quarters(const FrmChangeSkin& f) {
@@ -70,12 +67,12 @@ class SkinChooserWin : public ::testing::Test {
   }
 
   ocural_test::ScratchFolder folder_;
-  std::wstring savedSkin_;
+  std::wstring current_;  // the skin loaded now, as the chooser is told it
 };
 
 TEST_F(SkinChooserWin, ElementsCaptionsAndPlacesFollowTheLayoutInTwips) {
   FrmChangeSkin f;
-  f.Load(folder_.Path());
+  f.Load(folder_.Path(), current_);
   ASSERT_TRUE(f.IsLoaded());
   EXPECT_EQ(ocural_test::TextOf(f.hWnd()), kCaption);
   EXPECT_EQ(f.Canceled, forms::kVbTrue);
@@ -133,7 +130,7 @@ TEST_F(SkinChooserWin, ElementsCaptionsAndPlacesFollowTheLayoutInTwips) {
 
 TEST_F(SkinChooserWin, ListsOnlyThePlainSkinFilesOfTheFolderAndPreselectsNothingByDefault) {
   FrmChangeSkin f;
-  f.Load(folder_.Path());
+  f.Load(folder_.Path(), current_);
   EXPECT_EQ(f.filSkins.Path(), folder_.Path());
   EXPECT_EQ(f.filSkins.Pattern(), L"*.vsk");
   std::vector<std::wstring> names;
@@ -145,30 +142,30 @@ TEST_F(SkinChooserWin, ListsOnlyThePlainSkinFilesOfTheFolderAndPreselectsNothing
 }
 
 TEST_F(SkinChooserWin, TheLoadedSkinIsSelectedWithItsTextsAndPictureButOnlyWithTheSameLetterCase) {
-  CurrentSkin = L"a.vsk";
+  current_ = L"a.vsk";
   {
     FrmChangeSkin f;
-    f.Load(folder_.Path());
+    f.Load(folder_.Path(), current_);
     EXPECT_EQ(f.filSkins.ListIndex(), 0);
     EXPECT_EQ(f.filSkins.FileName(), L"a.vsk");
     EXPECT_EQ(Texts(f), L"Alpha|Ann|first skin");
     EXPECT_EQ(Quarters(f), "TL TR BL BR ") << "stretched over the whole box, each quarter in its place";
   }
   ocural_test::DropQuitRequest();
-  CurrentSkin = L"A.vsk";
+  current_ = L"A.vsk";
   FrmChangeSkin f;
-  f.Load(folder_.Path());
+  f.Load(folder_.Path(), current_);
   EXPECT_EQ(f.filSkins.ListIndex(), -1);
   EXPECT_EQ(Texts(f), L"||");
   EXPECT_EQ(Quarters(f), "? ? ? ? ");
 }
 
 TEST_F(SkinChooserWin, ArrowKeysMoveThePreviewAndAMissingPictureKeepsThePreviousOne) {
-  CurrentSkin = L"a.vsk";
+  current_ = L"a.vsk";
   std::vector<std::wstring> texts;
   std::vector<std::string> pictures;
   FrmChangeSkin f;
-  f.Load(folder_.Path());
+  f.Load(folder_.Path(), current_);
   auto note = [&] {
     texts.push_back(Texts(f));
     pictures.push_back(Quarters(f));
@@ -187,11 +184,11 @@ TEST_F(SkinChooserWin, ArrowKeysMoveThePreviewAndAMissingPictureKeepsThePrevious
 }
 
 TEST_F(SkinChooserWin, EnterAndDoubleClickConfirmTheSelectionEscCancels) {
-  CurrentSkin = L"a.vsk";
+  current_ = L"a.vsk";
   {
     ModalScript script({[] { PostKey(VK_DOWN); }, [] { PostKey(VK_RETURN); }});
     Watchdog dog(kCaption, 8000);
-    const auto chosen = ChooseSkin(nullptr, folder_.Path());
+    const auto chosen = ChooseSkin(nullptr, folder_.Path(), current_);
     EXPECT_FALSE(dog.Fired());
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(*chosen, L"b.vsk");
@@ -200,7 +197,7 @@ TEST_F(SkinChooserWin, EnterAndDoubleClickConfirmTheSelectionEscCancels) {
   {
     ModalScript script({[] { PostKey(VK_DOWN); }, [] { PostKey(VK_ESCAPE); }});
     Watchdog dog(kCaption, 8000);
-    EXPECT_FALSE(ChooseSkin(nullptr, folder_.Path()).has_value());
+    EXPECT_FALSE(ChooseSkin(nullptr, folder_.Path(), current_).has_value());
     EXPECT_FALSE(dog.Fired());
   }
   ocural_test::DropQuitRequest();
@@ -216,7 +213,7 @@ TEST_F(SkinChooserWin, EnterAndDoubleClickConfirmTheSelectionEscCancels) {
       SendMessageW(list, WM_LBUTTONUP, 0, at);
     }});
     Watchdog dog(kCaption, 8000);
-    const auto chosen = ChooseSkin(nullptr, folder_.Path());
+    const auto chosen = ChooseSkin(nullptr, folder_.Path(), current_);
     EXPECT_FALSE(dog.Fired());
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(*chosen, L"c.vsk");
@@ -225,7 +222,7 @@ TEST_F(SkinChooserWin, EnterAndDoubleClickConfirmTheSelectionEscCancels) {
 
 TEST_F(SkinChooserWin, WithNothingSelectedADoubleClickDoesNothingAndOkGivesAnEmptyName) {
   FrmChangeSkin f;
-  f.Load(folder_.Path());
+  f.Load(folder_.Path(), current_);
   bool stillOpen = false;
   ModalScript script({[&] {
                         SendMessageW(f.hWnd(), WM_COMMAND, MAKEWPARAM(0, LBN_DBLCLK),
@@ -247,9 +244,9 @@ TEST_F(SkinChooserWin, WithNothingSelectedADoubleClickDoesNothingAndOkGivesAnEmp
 TEST_F(SkinChooserWin, APictureOfAnyShapeFillsTheWholePreview) {
   folder_.Write(L"pics\\wide.bmp", ocural_test::Bmp24(300, 7, [](int, int) { return kTopRight; }));
   folder_.Write(L"w.vsk", SkinText("Wide", "", "", "pics\\wide.bmp"));
-  CurrentSkin = L"w.vsk";
+  current_ = L"w.vsk";
   FrmChangeSkin f;
-  f.Load(folder_.Path());
+  f.Load(folder_.Path(), current_);
   ASSERT_EQ(f.filSkins.FileName(), L"w.vsk");
   const int w = f.picPrev.ScaleWidth(), h = f.picPrev.ScaleHeight();
   for (POINT p : {POINT{0, 0}, POINT{w - 1, 0}, POINT{0, h - 1}, POINT{w - 1, h - 1}, POINT{w / 2, h / 2}}) {

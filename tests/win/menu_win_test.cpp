@@ -47,7 +47,8 @@ TEST(PopupMenuWin, BuiltTreeHasTheCaptionsOrderSeparatorAndFactorIds) {
 // The controller window carries the bar "RClick" as its own menu, and the
 // popup shown on a right click is that bar's one submenu.
 TEST(PopupMenuWin, ControllerWindowsMenuIsTheBarHoldingThePopup) {
-  FrmSubCtrl& ctrl = frmSubCtrl();
+  FrmSubCtrl ctrl;
+  ctrl.Load();
   ASSERT_NE(ctrl.hWnd(), nullptr);
   HMENU bar = GetMenu(ctrl.hWnd());
   ASSERT_NE(bar, nullptr) << "no menu attached to the controller window";

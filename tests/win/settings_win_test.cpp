@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "settings/AppSettings.h"
+#include "platform/win/locale.h"
 #include "settings/win32_profile.h"
 #include "tests/win/ini_scratch_win.h"
 

@@ -1,10 +1,8 @@
-#include "settings/AppSettings.h"
+#include "platform/win/locale.h"
 
 #include <windows.h>
 
 namespace ocural {
-
-AppSettingsRecord AppSettings;
 
 char LocaleDecimalSeparator() {
   char buf[8] = {};

@@ -1,0 +1,40 @@
+#include "magnifier/application.h"
+
+#include "controller/frmVerinfo.h"
+#include "platform/win/forms.h"
+#include "settings/frmSetting.h"
+#include "skin/frmChangeSkin.h"
+
+namespace ocural {
+
+Application::Application() {
+  ControllerActions& a = controller_.Actions;
+  a.MainWindow = [this] { return main_.hWnd(); };
+  a.Zoom = [this](int16_t factor) { main_.SetZoomX(factor); };
+  a.ChooseSkin = [this] { ChooseSkin(); };
+  a.Settings = [this] { EditSettings(); };
+  a.Version = [this] { ShowVersionDialog(main_.hWnd()); };
+  a.Exit = [this] { main_.Unload(); };
+  a.CloseRequest = [this] {
+    if (main_.IsLoaded()) main_.Unload(forms::kAppWindows);
+  };
+}
+
+int Application::Run() {
+  main_.Show();
+  return forms::RunMessageLoop();
+}
+
+void Application::ChooseSkin() {
+  // The chooser lists the application folder with the skin loaded now
+  // selected; a confirmed choice is loaded at once.
+  if (auto chosen = ocural::ChooseSkin(main_.hWnd(), forms::App::Path(), main_.CurrentSkin)) {
+    main_.ReloadSkin(*chosen);
+  }
+}
+
+void Application::EditSettings() {
+  if (ocural::EditSettings(settings_, main_.hWnd())) main_.ApplySetting();
+}
+
+}  // namespace ocural

@@ -1,0 +1,93 @@
+// Loading, unloading and switching the skin of the main window.
+#include <windows.h>
+
+#include "magnifier/frmOcural.h"
+#include "skin/SkinLoader.h"
+#include "skin/VBRGN.h"
+#include "skin/core/skin_file.h"
+
+namespace ocural {
+
+void FrmOcural::LoadSkin(const std::wstring& FileName) {
+  std::optional<LoadedSkin> loaded = ReadSkin(FileName);
+  if (!loaded) return;
+  const SkinFile& skin = loaded->file;
+  LoadedPicture* base = &loaded->base;
+  LoadedPicture* lens = &loaded->lens;
+
+  cmdZoomIn.SetVisible(skin.inVisible);
+  InRectX1 = skin.inRect.x1;
+  InRectX2 = skin.inRect.x2;
+  InRectY1 = skin.inRect.y1;
+  InRectY2 = skin.inRect.y2;
+  if (cmdZoomIn.Visible()) {
+    cmdZoomIn.Place(InRectX1, InRectY1, SkinSpan(InRectX1, InRectX2), SkinSpan(InRectY1, InRectY2));
+  }
+  cmdZoomOut.SetVisible(skin.outVisible);
+  OutRectX1 = skin.outRect.x1;
+  OutRectX2 = skin.outRect.x2;
+  OutRectY1 = skin.outRect.y1;
+  OutRectY2 = skin.outRect.y2;
+  if (cmdZoomOut.Visible()) {
+    cmdZoomOut.Place(OutRectX1, OutRectY1, SkinSpan(OutRectX1, OutRectX2),
+                     SkinSpan(OutRectY1, OutRectY2));
+  }
+
+  // The body: picture, size, outline less the top-left colour.
+  const int bw = base->widthPx, bh = base->heightPx;
+  HBITMAP baseBitmap = base->bitmap.get();
+  SetPicture(base->bitmap.release());
+  SetWindowPos(hwnd_, nullptr, 0, 0, bw, bh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  {
+    win::WindowDC screen(nullptr);
+    // A body picture of one colour would cut the whole window away, and the
+    // skin would come back at every start with nothing left to click: such a
+    // body keeps its full rectangle.
+    WindowRegion = VBRGN::ShapeWindow(hwnd_, screen.get(), baseBitmap, VBRGN::UseTopLeftColor,
+                                      VBRGN::EmptyOutline::KeepWindowWhole);
+  }
+
+  // The lens: picture at its offset, made square, outline less white.
+  const int lw = lens->widthPx, lh = lens->heightPx;
+  const int side = lh > lw ? lh : lw;
+  HBITMAP lensBitmap = lens->bitmap.get();
+  picOcural.SetPicture(lens->bitmap.release());
+  picOcural.Move(skin.lensOffsetX, skin.lensOffsetY, side, side);
+  picOcural.Cls();
+  {
+    win::Bitmap shape = PictureOnWhite(lensBitmap, side, side);
+    win::WindowDC screen(nullptr);
+    LensRegion = VBRGN::ShapeWindow(picOcural.hWnd(), screen.get(), shape.get(), 0xFFFFFF);
+  }
+
+  CurrentSkin = FileName;
+  SkinName = skin.name;
+  UpdateTrayTip();
+}
+
+void FrmOcural::UnloadSkin() {
+  SetWindowRgn(hwnd_, nullptr, TRUE);
+  SetWindowRgn(picOcural.hWnd(), nullptr, TRUE);
+  picOcural.Cls();
+  picOcural.Refresh();
+  WindowRegion = nullptr;
+  LensRegion = nullptr;
+  CurrentSkin.clear();
+  SkinName.clear();
+}
+
+void FrmOcural::ReloadSkin(const std::wstring& FileName) {
+  SetVisible(false);
+  UnloadSkin();
+  LoadSkin(FileName);
+  WMSizeOrMove();
+  // The snapshot above was taken with the window hidden, so the lens is up to
+  // date: the activation that showing the window brings takes no other. Under
+  // Wine that second snapshot would move the just-shown window off the screen
+  // while it becomes active; Wine then takes the activation away again and
+  // puts the window below the one that was under it, where the user's next
+  // click cannot reach it.
+  ShowWithFreshLens();
+}
+
+}  // namespace ocural
