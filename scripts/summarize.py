@@ -1,11 +1,26 @@
 #!/usr/bin/env python3
-"""Adds up GoogleTest XML reports and prints the closing 'N passed, N failed' line."""
+"""Adds up GoogleTest XML reports and prints the closing 'N passed, N failed' line.
+
+"--check NAME=RC" counts one more test: a check script that ended with RC."""
 import sys
 import xml.etree.ElementTree as ET
 
 passed = failed = skipped = 0
 missing = []
-for path in sys.argv[1:]:
+args = sys.argv[1:]
+paths = []
+while args:
+    arg = args.pop(0)
+    if arg == "--check" and args:
+        name, _, rc = args.pop(0).partition("=")
+        if rc == "0":
+            passed += 1
+        else:
+            failed += 1
+            print(f"check {name} failed")
+    else:
+        paths.append(arg)
+for path in paths:
     try:
         root = ET.parse(path).getroot()
     except (OSError, ET.ParseError):

@@ -14,6 +14,14 @@ mkdir -p "$results"
 export OCURAL_TEST_ARTIFACTS="$results"
 status=0
 
+# The drawn artwork and the bundled skins, checked as files.
+echo "== artwork and skin checks"
+checks=()
+python3 "$root/resources/check_art.py" "$root/build/win32/art" && checks+=(--check art=0) ||
+  { checks+=(--check art=1); status=1; }
+python3 "$root/skins/check_skins.py" "$root/build/win32" && checks+=(--check skins=0) ||
+  { checks+=(--check skins=1); status=1; }
+
 echo "== native unit tests"
 (cd "$root/build/native" && ./native_tests --gtest_brief=1 --gtest_output="xml:$results/native_tests.xml") || status=1
 
@@ -41,6 +49,6 @@ done
 for bmp in "$results"/*.bmp; do
   [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
 done
-python3 "$root/scripts/summarize.py" "$results/native_tests.xml" "$results/win_tests.xml" \
+python3 "$root/scripts/summarize.py" "${checks[@]}" "$results/native_tests.xml" "$results/win_tests.xml" \
   "$results/e2e_tests.xml" || status=1
 exit $status
