@@ -77,8 +77,10 @@ bool FindBodyPoint(ocural::FrmOcural& form, POINT& out) {
       if (shaped && !PtInRegion(rgn.get(), x, y)) continue;
       const POINT client{x, y};
       if (ChildWindowFromPointEx(w, client, CWP_SKIPINVISIBLE) != w) continue;
-      if (x >= form.InRectX1 - 2 && x <= form.InRectX2 + 2 && y >= form.InRectY1 - 2 && y <= form.InRectY2 + 2) continue;
-      if (x >= form.OutRectX1 - 2 && x <= form.OutRectX2 + 2 && y >= form.OutRectY1 - 2 && y <= form.OutRectY2 + 2) continue;
+      const bool nearIn = x >= form.InRect.x1 - 2 && x <= form.InRect.x2 + 2 && y >= form.InRect.y1 - 2 && y <= form.InRect.y2 + 2;
+      const bool nearOut =
+          x >= form.OutRect.x1 - 2 && x <= form.OutRect.x2 + 2 && y >= form.OutRect.y1 - 2 && y <= form.OutRect.y2 + 2;
+      if (nearIn || nearOut) continue;
       out = client;
       return true;
     }

@@ -266,12 +266,11 @@ void FrmOcural::ReReadWhileStale() {
   // exactly like the window.
   const DWORD start = GetTickCount();
   for (;;) {
-    const PixelRect stale = ownPixels_.StaleArea(picManaita.PersistentImage());
-    if (stale.Empty() || GetTickCount() - start >= kReadyWaitMs) return;
+    const SourceRect stale = ownPixels_.StaleArea(picManaita.PersistentImage());
+    if (stale.width <= 0 || GetTickCount() - start >= kReadyWaitMs) return;
     Sleep(1);
     ++times_.rereads;
-    BitBlt(picManaita.hDC(), stale.left, stale.top, stale.right - stale.left, stale.bottom - stale.top,
-           DesktopDC, stale.left, stale.top, SRCCOPY);
+    BitBlt(picManaita.hDC(), stale.x, stale.y, stale.width, stale.height, DesktopDC, stale.x, stale.y, SRCCOPY);
     GdiFlush();
   }
 }
@@ -279,19 +278,14 @@ void FrmOcural::ReReadWhileStale() {
 void FrmOcural::CalcSourceRect() {
   RECT r{};
   GetWindowRect(picOcural.hWnd(), &r);
-  const SourceRect s = CalcSourceRectFor(r.left, r.top, r.right, r.bottom, zoomX_);
-  SourceX = s.x;
-  SourceY = s.y;
-  SourceWidth = s.width;
-  SourceHeight = s.height;
+  Source = CalcSourceRectFor(r.left, r.top, r.right, r.bottom, zoomX_);
 }
 
 void FrmOcural::RenderLens() {
   CalcSourceRect();
   picOcural.Cls();
-  const SourceRect src{SourceX, SourceY, SourceWidth, SourceHeight};
   DrawLens(picOcural.hDC(), picOcural.ScaleWidth(), picOcural.ScaleHeight(), picManaita.hDC(),
-           picManaita.ScaleWidth(), picManaita.ScaleHeight(), src, zoomX_);
+           picManaita.ScaleWidth(), picManaita.ScaleHeight(), Source, zoomX_);
   picOcural.Refresh();
 }
 
@@ -342,11 +336,9 @@ void FrmOcural::cmdZoomOut_Click() {
   SetZoomX(static_cast<int16_t>(zoomX_ - 1));
 }
 
-ZoomRect FrmOcural::InRect() const { return ZoomRect{InRectX1, InRectX2, InRectY1, InRectY2}; }
-ZoomRect FrmOcural::OutRect() const { return ZoomRect{OutRectX1, OutRectX2, OutRectY1, OutRectY2}; }
 
 void FrmOcural::Form_MouseDown(const forms::MouseEvent& e) {
-  switch (BodyPressAction(e.Button, e.X, e.Y, InRect(), cmdZoomIn.Visible(), OutRect(), cmdZoomOut.Visible())) {
+  switch (BodyPressAction(e.Button, e.X, e.Y, InRect, cmdZoomIn.Visible(), OutRect, cmdZoomOut.Visible())) {
     case PressAction::ZoomIn:
       return cmdZoomIn_Click();
     case PressAction::ZoomOut:
@@ -439,8 +431,8 @@ void FrmOcural::FollowDrag(POINT grab) {
 }
 
 void FrmOcural::Form_MouseMove(const forms::MouseEvent& e) {
-  const bool hot = ZoomAreaHot(e.X, e.Y, InRect(), cmdZoomIn.Visible()) ||
-                   ZoomAreaHot(e.X, e.Y, OutRect(), cmdZoomOut.Visible());
+  const bool hot = ZoomAreaHot(e.X, e.Y, InRect, cmdZoomIn.Visible()) ||
+                   ZoomAreaHot(e.X, e.Y, OutRect, cmdZoomOut.Visible());
   SetMousePointer(hot ? forms::kCustomPointer : forms::kDefaultPointer);
   // A press that activated the window and was let go somewhere else.
   if (e.Button == 0) TakeSnapshotPutOffByPress();

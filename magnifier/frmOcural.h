@@ -74,8 +74,8 @@ class FrmOcural : public forms::Form {
 
   // What the loaded skin leaves on the window; zoom rectangles in window
   // pixels, edges included.
-  int32_t InRectX1 = 0, InRectX2 = 0, InRectY1 = 0, InRectY2 = 0;
-  int32_t OutRectX1 = 0, OutRectX2 = 0, OutRectY1 = 0, OutRectY2 = 0;
+  SkinRect InRect;
+  SkinRect OutRect;
   HRGN WindowRegion = nullptr;
   HRGN LensRegion = nullptr;
   // File name of the skin loaded now, as it was passed to LoadSkin (relative
@@ -96,10 +96,8 @@ class FrmOcural : public forms::Form {
   // Lens state.
   bool IsCapturing = false;
   const SnapshotTimes& LastSnapshotTimes() const { return times_; }
-  int32_t SourceX = 0;
-  int32_t SourceY = 0;
-  int32_t SourceWidth = 0;
-  int32_t SourceHeight = 0;
+  // The part of the snapshot the lens shows, from CalcSourceRect.
+  SourceRect Source;
 
  protected:
   void Form_QueryUnload(int& cancel, int unloadMode) override;
@@ -126,8 +124,6 @@ class FrmOcural : public forms::Form {
   void UpdateTrayTip();
   void cmdZoomIn_Click();
   void cmdZoomOut_Click();
-  ZoomRect InRect() const;
-  ZoomRect OutRect() const;
   void ShowPopupMenu();
   void FollowDrag(POINT grab);
   void picOcural_MouseUp(const forms::MouseEvent& e);

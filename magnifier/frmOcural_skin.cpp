@@ -16,21 +16,14 @@ void FrmOcural::LoadSkin(const std::wstring& FileName) {
   LoadedPicture* lens = &loaded->lens;
 
   cmdZoomIn.SetVisible(skin.inVisible);
-  InRectX1 = skin.inRect.x1;
-  InRectX2 = skin.inRect.x2;
-  InRectY1 = skin.inRect.y1;
-  InRectY2 = skin.inRect.y2;
+  InRect = skin.inRect;
   if (cmdZoomIn.Visible()) {
-    cmdZoomIn.Place(InRectX1, InRectY1, SkinSpan(InRectX1, InRectX2), SkinSpan(InRectY1, InRectY2));
+    cmdZoomIn.Place(InRect.x1, InRect.y1, SkinSpan(InRect.x1, InRect.x2), SkinSpan(InRect.y1, InRect.y2));
   }
   cmdZoomOut.SetVisible(skin.outVisible);
-  OutRectX1 = skin.outRect.x1;
-  OutRectX2 = skin.outRect.x2;
-  OutRectY1 = skin.outRect.y1;
-  OutRectY2 = skin.outRect.y2;
+  OutRect = skin.outRect;
   if (cmdZoomOut.Visible()) {
-    cmdZoomOut.Place(OutRectX1, OutRectY1, SkinSpan(OutRectX1, OutRectX2),
-                     SkinSpan(OutRectY1, OutRectY2));
+    cmdZoomOut.Place(OutRect.x1, OutRect.y1, SkinSpan(OutRect.x1, OutRect.x2), SkinSpan(OutRect.y1, OutRect.y2));
   }
 
   // The body: picture, size, outline less the top-left colour.

@@ -84,7 +84,7 @@ void OwnPixels::Take(HWND window, HWND lens, HDC screen, SIZE screenSize) {
   }
 }
 
-PixelRect OwnPixels::StaleArea(const win::DibImage& snapshot) const {
+SourceRect OwnPixels::StaleArea(const win::DibImage& snapshot) const {
   const int width = place_.right - place_.left;
   const int height = place_.bottom - place_.top;
   if (width <= 0 || height <= 0 || !snapshot.bits() || place_.right > snapshot.width() ||
@@ -95,9 +95,11 @@ PixelRect OwnPixels::StaleArea(const win::DibImage& snapshot) const {
   const PixelView after{reinterpret_cast<const uint32_t*>(snapshot.bits()) +
                             static_cast<size_t>(place_.top) * static_cast<size_t>(snapshot.width()) + place_.left,
                         snapshot.width()};
-  PixelRect r = ocural::StaleArea(before, after, cover_.data(), width, height);
-  if (r.Empty()) return {};
-  return PixelRect{r.left + place_.left, r.top + place_.top, r.right + place_.left, r.bottom + place_.top};
+  SourceRect r = ocural::StaleArea(before, after, cover_.data(), width, height);
+  if (r.width <= 0) return {};
+  r.x += place_.left;
+  r.y += place_.top;
+  return r;
 }
 
 void WaitForComposedFrame() {

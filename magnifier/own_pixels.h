@@ -20,8 +20,8 @@ class OwnPixels {
   // nothing to compare.
   void Take(HWND window, HWND lens, HDC screen, SIZE screenSize);
   // The part of a snapshot of the whole screen (screen coordinates) that
-  // still shows the window where it stood; empty when none does.
-  PixelRect StaleArea(const win::DibImage& snapshot) const;
+  // still shows the window where it stood; width 0 when none does.
+  SourceRect StaleArea(const win::DibImage& snapshot) const;
 
  private:
   RECT place_{};  // the window's rectangle on the screen, clipped to it

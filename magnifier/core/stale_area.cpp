@@ -13,15 +13,16 @@ struct Tile {
   bool changed = false;  // some pixel of the window differs from before
 };
 
-PixelRect Union(const PixelRect& a, const PixelRect& b) {
-  if (a.Empty()) return b;
-  return PixelRect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                   std::max(a.bottom, b.bottom)};
+SourceRect Union(const SourceRect& a, const SourceRect& b) {
+  if (a.width <= 0) return b;
+  const int32_t left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+  const int32_t right = std::max(a.x + a.width, b.x + b.width), bottom = std::max(a.y + a.height, b.y + b.height);
+  return SourceRect{left, top, right - left, bottom - top};
 }
 
 }  // namespace
 
-PixelRect StaleArea(const PixelView& before, const PixelView& after, const Cover* cover, int32_t width,
+SourceRect StaleArea(const PixelView& before, const PixelView& after, const Cover* cover, int32_t width,
                     int32_t height) {
   if (width <= 0 || height <= 0) return {};
   const int32_t across = (width + kStaleTile - 1) / kStaleTile;
@@ -39,7 +40,7 @@ PixelRect StaleArea(const PixelView& before, const PixelView& after, const Cover
       if (!t.changed && before.At(x, y) != after.At(x, y)) t.changed = true;
     }
   }
-  PixelRect stale;
+  SourceRect stale;
   bool judged = false;
   for (int32_t ty = 0; ty < down; ++ty) {
     for (int32_t tx = 0; tx < across; ++tx) {
@@ -50,12 +51,12 @@ PixelRect StaleArea(const PixelView& before, const PixelView& after, const Cover
       if (t.body < kStaleTileBody) continue;
       judged = true;
       if (t.changed) continue;
-      const PixelRect r{tx * kStaleTile, ty * kStaleTile, std::min(width, (tx + 1) * kStaleTile),
-                        std::min(height, (ty + 1) * kStaleTile)};
+      const SourceRect r{tx * kStaleTile, ty * kStaleTile, std::min(kStaleTile, width - tx * kStaleTile),
+                         std::min(kStaleTile, height - ty * kStaleTile)};
       stale = Union(stale, r);
     }
   }
-  if (!judged && whole.body > 0 && !whole.changed) return PixelRect{0, 0, width, height};
+  if (!judged && whole.body > 0 && !whole.changed) return SourceRect{0, 0, width, height};
   return stale;
 }
 

@@ -8,20 +8,14 @@
 
 #include <cstdint>
 
+#include "magnifier/core/lens_math.h"
+
 namespace ocural {
 
 // What a pixel of the window's place is, as seen on the screen just before
 // the move: none of the window's (cut away, off the screen, under another
 // window), the lens, or the rest of the window (the body, its buttons).
 enum class Cover : uint8_t { None = 0, Lens = 1, Body = 2 };
-
-struct PixelRect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-  bool Empty() const { return right <= left || bottom <= top; }
-};
 
 // Pixels as 0x00RRGGBB (the top byte is ignored), row by row, `stride` pixels
 // from one row to the next.
@@ -37,10 +31,10 @@ struct PixelView {
 // kStaleTileBody body pixels. The lens alone cannot tell: it shows the screen
 // under it, so at factor 1 or over a plain area it matches what it uncovers.
 // A place with body pixels but no tile that holds enough of them is judged as
-// one tile. Empty when the place shows the screen.
+// one tile. Width 0 when the place shows the screen.
 constexpr int32_t kStaleTile = 16;
 constexpr int32_t kStaleTileBody = 32;
-PixelRect StaleArea(const PixelView& before, const PixelView& after, const Cover* cover, int32_t width,
+SourceRect StaleArea(const PixelView& before, const PixelView& after, const Cover* cover, int32_t width,
                     int32_t height);
 
 }  // namespace ocural

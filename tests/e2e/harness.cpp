@@ -177,7 +177,23 @@ void PatternWindow::Render() {
 void PatternWindow::SetPhase(int phase) {
   phase_ = phase;
   SendMessageW(hwnd_, kSetPhaseMsg, 0, 0);
-  Pump(100);
+  // Painted is not yet shown: under Wine the pixels reach the X server in the
+  // pattern thread's own time, later still on a busy machine. Wait until two
+  // far corners of the screen show the new phase.
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  WaitFor(
+      [&] {
+        HDC screen = GetDC(nullptr);
+        bool shown = true;
+        for (POINT p : {POINT{0, 0}, POINT{w - 1, h - 1}}) {
+          const COLORREF c = GetPixel(screen, p.x, p.y);
+          const auto decoded = testing::DecodePattern(c);  // a COLORREF holds the pattern's byte order
+          shown = shown && decoded && decoded->phase == phase;
+        }
+        ReleaseDC(nullptr, screen);
+        return shown;
+      },
+      5000);
 }
 
 LRESULT CALLBACK PatternWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -33,16 +33,17 @@ struct Place {
       }
     }
   }
-  PixelRect Stale() const {
+  SourceRect Stale() const {
     return StaleArea(PixelView{before.data(), kW}, PixelView{after.data(), kW}, cover.data(), kW, kH);
   }
 };
 
-void ExpectRect(const PixelRect& r, int32_t l, int32_t t, int32_t rt, int32_t b) {
-  EXPECT_EQ(r.left, l);
-  EXPECT_EQ(r.top, t);
-  EXPECT_EQ(r.right, rt);
-  EXPECT_EQ(r.bottom, b);
+// Checks a rectangle by its edges: left, top, right, bottom.
+void ExpectRect(const SourceRect& r, int32_t l, int32_t t, int32_t rt, int32_t b) {
+  EXPECT_EQ(r.x, l);
+  EXPECT_EQ(r.y, t);
+  EXPECT_EQ(r.x + r.width, rt);
+  EXPECT_EQ(r.y + r.height, b);
 }
 
 TEST(StaleAreaTest, NothingRepaintedIsStaleEverywhere) {
@@ -53,7 +54,7 @@ TEST(StaleAreaTest, NothingRepaintedIsStaleEverywhere) {
 TEST(StaleAreaTest, ARepaintedPlaceIsReady) {
   Place p;
   p.Repaint([](int32_t, int32_t) { return true; });
-  EXPECT_TRUE(p.Stale().Empty());
+  EXPECT_TRUE(p.Stale().width <= 0);
 }
 
 TEST(StaleAreaTest, OnlyTheTilesNotYetRepaintedAreStale) {
@@ -72,7 +73,7 @@ TEST(StaleAreaTest, ALensThatMatchesWhatItCoveredIsNotStale) {
   // exactly what lies under it; the body tells.
   Place p;
   p.Repaint([](int32_t x, int32_t y) { return !(x >= 16 && x < 48 && y >= 8 && y < 40); });
-  EXPECT_TRUE(p.Stale().Empty());
+  EXPECT_TRUE(p.Stale().width <= 0);
 }
 
 TEST(StaleAreaTest, PixelsThatAreNotTheWindowsAndTheTopByteAreIgnored) {
@@ -96,18 +97,18 @@ TEST(StaleAreaTest, TilesWithFewBodyPixelsAreNotJudgedAlone) {
   for (int32_t i = 0; i < 20; ++i) p.cover[i] = Cover::Body;         // tile (0, 0)
   for (int32_t i = 0; i < 40; ++i) p.cover[20 * 64 + i] = Cover::Body;  // tiles (0..2, 1)
   p.Repaint([](int32_t x, int32_t y) { return y == 20 && x < 40; });
-  EXPECT_TRUE(p.Stale().Empty());
+  EXPECT_TRUE(p.Stale().width <= 0);
   // With no tile holding enough body pixels, the place is judged as one.
   Place thin;
   for (auto& c : thin.cover) c = Cover::Lens;
   for (int32_t i = 0; i < 10; ++i) thin.cover[i * 64 + 3] = Cover::Body;
   ExpectRect(thin.Stale(), 0, 0, 64, 48);
   thin.Repaint([](int32_t x, int32_t y) { return x == 3 && y == 9; });
-  EXPECT_TRUE(thin.Stale().Empty());
+  EXPECT_TRUE(thin.Stale().width <= 0);
   // A place of lens alone cannot be judged.
   for (auto& c : thin.cover) c = Cover::Lens;
   thin.after = thin.before;
-  EXPECT_TRUE(thin.Stale().Empty());
+  EXPECT_TRUE(thin.Stale().width <= 0);
 }
 
 TEST(StaleAreaTest, EdgeTilesAndEmptyPlaces) {
@@ -126,8 +127,8 @@ TEST(StaleAreaTest, EdgeTilesAndEmptyPlaces) {
   ExpectRect(StaleArea(v, o, cover.data(), 20, 20), 0, 0, 20, 20);
   for (int32_t y = 0; y < 16; ++y) other[y * 20 + 17] = 8;
   ExpectRect(StaleArea(v, o, cover.data(), 20, 20), 0, 16, 16, 20);
-  EXPECT_TRUE(StaleArea(v, v, cover.data(), 0, 20).Empty());
-  EXPECT_TRUE(StaleArea(v, v, cover.data(), 20, -1).Empty());
+  EXPECT_TRUE(StaleArea(v, v, cover.data(), 0, 20).width <= 0);
+  EXPECT_TRUE(StaleArea(v, v, cover.data(), 20, -1).width <= 0);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@ namespace ocural {
 namespace {
 
 TEST(ZoomAreaTest, EdgesAreInsideAndAShownButtonTakesItsOwnArea) {
-  const ZoomRect r{10, 20, 30, 40};
+  const SkinRect r{10, 20, 30, 40};
   EXPECT_TRUE(ZoomAreaHot(10, 30, r, false));
   EXPECT_TRUE(ZoomAreaHot(20, 40, r, false));
   EXPECT_TRUE(ZoomAreaHot(15.5f, 35.25f, r, false));
@@ -17,7 +17,7 @@ TEST(ZoomAreaTest, EdgesAreInsideAndAShownButtonTakesItsOwnArea) {
 }
 
 TEST(ZoomAreaTest, NoSkinMeansEveryLeftPressDrags) {
-  const ZoomRect none{};
+  const SkinRect none{};
   // With no skin both rectangles are 0 and both buttons shown.
   EXPECT_EQ(BodyPressAction(1, 0, 0, none, true, none, true), PressAction::Drag);
   EXPECT_EQ(BodyPressAction(1, 100, 210, none, true, none, true), PressAction::Drag);
@@ -26,7 +26,7 @@ TEST(ZoomAreaTest, NoSkinMeansEveryLeftPressDrags) {
 }
 
 TEST(ZoomAreaTest, PaintedAreasZoomAndZoomInWinsWhereTheyOverlap) {
-  const ZoomRect in{10, 30, 10, 30}, out{25, 50, 25, 50};
+  const SkinRect in{10, 30, 10, 30}, out{25, 50, 25, 50};
   EXPECT_EQ(BodyPressAction(1, 12, 12, in, false, out, false), PressAction::ZoomIn);
   EXPECT_EQ(BodyPressAction(1, 27, 27, in, false, out, false), PressAction::ZoomIn);
   EXPECT_EQ(BodyPressAction(1, 45, 45, in, false, out, false), PressAction::ZoomOut);

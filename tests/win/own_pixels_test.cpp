@@ -69,16 +69,16 @@ TEST_F(OwnPixelsTest, OnlyTheVisibleBodyTellsAStalePlace) {
   // Nothing moved: the window's place is stale where its body shows, not
   // where its outline is cut away or the other window lies over it, and the
   // tiles of lens alone are not judged.
-  const PixelRect r = own_.StaleArea(snap_);
-  EXPECT_EQ(r.left, 96);
-  EXPECT_EQ(r.top, 64);
-  EXPECT_EQ(r.right, 128);
-  EXPECT_EQ(r.bottom, 96);
+  const SourceRect r = own_.StaleArea(snap_);
+  EXPECT_EQ(r.x, 96);
+  EXPECT_EQ(r.y, 64);
+  EXPECT_EQ(r.x + r.width, 128);
+  EXPECT_EQ(r.y + r.height, 96);
 
   // Once the place shows something else, it is ready.
   PatBlt(snap_.dc(), 0, 0, screen_.cx, screen_.cy, BLACKNESS);
   GdiFlush();
-  EXPECT_TRUE(own_.StaleArea(snap_).Empty());
+  EXPECT_TRUE(own_.StaleArea(snap_).width <= 0);
 }
 
 TEST_F(OwnPixelsTest, AHiddenWindowOrOneOffTheScreenLeavesNothingToCompare) {
@@ -86,14 +86,14 @@ TEST_F(OwnPixelsTest, AHiddenWindowOrOneOffTheScreenLeavesNothingToCompare) {
   ShowWindow(window_, SW_HIDE);
   Take();
   CopyScreen();
-  EXPECT_TRUE(own_.StaleArea(snap_).Empty());
+  EXPECT_TRUE(own_.StaleArea(snap_).width <= 0);
 
   ShowWindow(window_, SW_SHOWNA);
   SetWindowPos(window_, nullptr, 10, -200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   PumpFor(100);
   Take();
   CopyScreen();
-  EXPECT_TRUE(own_.StaleArea(snap_).Empty());
+  EXPECT_TRUE(own_.StaleArea(snap_).width <= 0);
 
   // Partly off the left edge: only the 40 pixels of outline on the screen are
   // compared (in whole tiles of the part on the screen).
@@ -101,9 +101,9 @@ TEST_F(OwnPixelsTest, AHiddenWindowOrOneOffTheScreenLeavesNothingToCompare) {
   PumpFor(100);
   Take();
   CopyScreen();
-  const PixelRect r = own_.StaleArea(snap_);
-  EXPECT_EQ(r.left, 0);
-  EXPECT_EQ(r.right, 48);
+  const SourceRect r = own_.StaleArea(snap_);
+  EXPECT_EQ(r.x, 0);
+  EXPECT_EQ(r.x + r.width, 48);
 }
 
 }  // namespace
