@@ -82,6 +82,24 @@ void OwnPixels::Take(HWND window, HWND lens, HDC screen, SIZE screenSize) {
     RECT r{};
     if (IsWindowVisible(w) && GetWindowRect(w, &r)) Mark(r, place_, Cover::None, cover_);
   }
+  // Only pixels where the screen shows what the window drew count. Under Wine
+  // a window's drawing reaches the X server a little later: just after it
+  // was shown or redrawn, its place can still show what lay there before,
+  // and that place would look stale for ever.
+  if (!drawn_.dc() || drawn_.width() != width || drawn_.height() != height) drawn_.Create(width, height);
+  HDC own = GetDCEx(window, nullptr, DCX_WINDOW | DCX_CACHE);
+  if (!own || !drawn_.dc()) {
+    if (own) ReleaseDC(window, own);
+    return;
+  }
+  BitBlt(drawn_.dc(), 0, 0, width, height, own, place_.left - wr.left, place_.top - wr.top, SRCCOPY);
+  ReleaseDC(window, own);
+  GdiFlush();
+  const DWORD* shown = image_.bits();
+  const DWORD* drawn = drawn_.bits();
+  for (size_t i = 0; i < cover_.size(); ++i) {
+    if (cover_[i] != Cover::None && ((shown[i] ^ drawn[i]) & 0xFFFFFFu) != 0) cover_[i] = Cover::None;
+  }
 }
 
 SourceRect OwnPixels::StaleArea(const win::DibImage& snapshot) const {

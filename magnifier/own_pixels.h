@@ -16,8 +16,8 @@ class OwnPixels {
  public:
   // Reads the window's place off `screen` (a DC of the whole screen, screen
   // coordinates) and notes which of its pixels are the window's own: those of
-  // its visible region, with the lens's marked apart. A hidden window leaves
-  // nothing to compare.
+  // its visible region that show what it drew, with the lens's marked apart.
+  // A hidden window leaves nothing to compare.
   void Take(HWND window, HWND lens, HDC screen, SIZE screenSize);
   // The part of a snapshot of the whole screen (screen coordinates) that
   // still shows the window where it stood; width 0 when none does.
@@ -25,7 +25,8 @@ class OwnPixels {
 
  private:
   RECT place_{};  // the window's rectangle on the screen, clipped to it
-  win::DibImage image_;
+  win::DibImage image_;  // what the screen showed there
+  win::DibImage drawn_;  // what the window drew there
   std::vector<Cover> cover_;
 };
 

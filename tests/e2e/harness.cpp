@@ -178,16 +178,18 @@ void PatternWindow::SetPhase(int phase) {
   phase_ = phase;
   SendMessageW(hwnd_, kSetPhaseMsg, 0, 0);
   // Painted is not yet shown: under Wine the pixels reach the X server in the
-  // pattern thread's own time, later still on a busy machine. Wait until two
-  // far corners of the screen show the new phase.
+  // pattern thread's own time, later still on a busy machine. Wait until the
+  // two bottom corners of the screen show the new phase (Wine's stand-alone
+  // notification area sits at the top left).
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   WaitFor(
       [&] {
+        win::DibImage pixel(1, 1);
         HDC screen = GetDC(nullptr);
         bool shown = true;
-        for (POINT p : {POINT{0, 0}, POINT{w - 1, h - 1}}) {
-          const COLORREF c = GetPixel(screen, p.x, p.y);
-          const auto decoded = testing::DecodePattern(c);  // a COLORREF holds the pattern's byte order
+        for (POINT p : {POINT{0, h - 1}, POINT{w - 1, h - 1}}) {
+          BitBlt(pixel.dc(), 0, 0, 1, 1, screen, p.x, p.y, SRCCOPY);
+          const auto decoded = testing::DecodePattern(pixel.Pixel(0, 0));
           shown = shown && decoded && decoded->phase == phase;
         }
         ReleaseDC(nullptr, screen);
