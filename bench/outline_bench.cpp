@@ -17,6 +17,7 @@
 #include "skin/VBRGN.h"
 #include "skin/core/region_runs.h"
 #include "skin/picture_loader.h"
+#include "tests/common/region_per_run.h"
 
 namespace {
 
@@ -172,9 +173,9 @@ void Bench(Picture& p, int repeats, bool perRunToo, HWND window) {
   std::printf("%-28s %8s runs | runs %8.2f ms | BuildRegion %8.2f ms | ShapeWindow %8.2f ms%s",
               p.name.c_str(), std::to_string(runs.size()).c_str(), tRuns, tOne, tShape, shaped.c_str());
   if (perRunToo) {
-    const double tPer = MedianMs(repeats, 120000, [&] { ocural::win::Region r(VBRGN::BuildRegionPerRun(runs)); }, &n4);
+    const double tPer = MedianMs(repeats, 120000, [&] { ocural::win::Region r(ocural_test::BuildRegionPerRun(runs)); }, &n4);
     ocural::win::Region a(VBRGN::BuildRegion(runs));
-    ocural::win::Region b(VBRGN::BuildRegionPerRun(runs));
+    ocural::win::Region b(ocural_test::BuildRegionPerRun(runs));
     const bool same = a && b && EqualRgn(a.get(), b.get());
     std::printf(" | per-run CombineRgn %10.2f ms (x%.0f)%s", tPer, tOne > 0 ? tPer / tOne : 0.0,
                 same ? "" : " (REGIONS DIFFER)");

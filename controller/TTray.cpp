@@ -5,7 +5,7 @@
 #include <cstddef>
 
 #include "controller/core/tray_record.h"
-#include "platform/win/forms.h"
+#include "platform/win/program_path.h"
 #include "platform/win/text.h"
 
 namespace ocural::TTray {
@@ -41,9 +41,9 @@ void NotifyTray(HWND hWnd, UINT flags, HICON hIcon, const std::wstring& tip, DWO
 }
 
 std::wstring AppExePath() {
-  std::wstring path = forms::App::Path();
+  std::wstring path = win::ProgramFolder();
   if (path.empty() || path.back() != L'\\') path += L'\\';
-  return path + forms::App::EXEName() + L".exe";
+  return path + win::ProgramName() + L".exe";
 }
 
 void NotifyTrayAppIcon(HWND hWnd, UINT flags, int iconIndex, const std::wstring& tip, DWORD message) {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/win/dialogs.h"
+#include "platform/win/dialog_form.h"
 #include "platform/win/handles.h"
 
 namespace ocural {

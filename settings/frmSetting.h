@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "platform/win/dialogs.h"
+#include "platform/win/dialog_form.h"
 #include "settings/core/app_settings.h"
 
 namespace ocural {

@@ -28,17 +28,4 @@ class Win32Profile : public ProfileBackend {
   std::wstring FromAnsi(const std::string& text) override;
 };
 
-// Path pieces of an ANSI path in the system code page. Both "\" and "/"
-// separate folders; a trail byte of a double-byte character never does.
-
-// Everything before the last separator; a drive root keeps its backslash
-// ("C:\Ocural.exe" gives "C:\"). "" when there is no separator.
-std::string AnsiFolderOf(const std::string& path);
-// The part after the last separator, without its extension (from the last
-// ".", unless the name starts with it).
-std::string AnsiStemOf(const std::string& path);
-
-// The full ANSI path of the running executable; "" when it cannot be had.
-std::string ModulePathAnsi();
-
 }  // namespace ocural

@@ -19,14 +19,8 @@ std::nullopt_t SkinError(const wchar_t* text) {
 }  // namespace
 
 win::Bitmap PictureOnWhite(HBITMAP picture, int w, int h) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  win::Bitmap out(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  win::Bitmap out = win::CreateDib32(w, h, &bits);
   if (!out) return out;
   {
     win::MemDC dst(CreateCompatibleDC(nullptr));

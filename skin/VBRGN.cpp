@@ -78,19 +78,6 @@ HRGN BuildRegion(const std::vector<RunRect>& rects) {
   return BuildRegionInChunks(rects, kChunkRects);
 }
 
-HRGN BuildRegionPerRun(const std::vector<RunRect>& rects) {
-  win::Region whole(CreateRectRgn(0, 0, 0, 0));
-  if (!whole) return nullptr;
-  for (const RunRect& r : rects) {
-    HRGN run = CreateRectRgn(r.left, r.top, r.right, r.bottom);
-    if (!run) return nullptr;
-    const int result = CombineRgn(whole.get(), whole.get(), run, RGN_OR);
-    DeleteObject(run);
-    if (result == ERROR) return nullptr;
-  }
-  return whole.release();
-}
-
 HRGN ShapeWindow(HWND hwnd, HDC dc, HBITMAP image, int32_t transparentColour, EmptyOutline whenEmpty) try {
   RECT outer{};
   if (!GetWindowRect(hwnd, &outer)) return nullptr;

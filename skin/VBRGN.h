@@ -49,10 +49,6 @@ HRGN BuildRegion(const std::vector<RunRect>& rects);
 // each rectangle is copied about log2(blocks) times.
 HRGN BuildRegionInChunks(const std::vector<RunRect>& rects, size_t chunkRects);
 
-// The same region made one rectangle at a time (CreateRectRgn and CombineRgn
-// per run), kept to check BuildRegion against and to measure it.
-HRGN BuildRegionPerRun(const std::vector<RunRect>& rects);
-
 // Deletes a region the caller still owns. 0 for a null handle, otherwise
 // DeleteObject's result.
 int DeleteRegion(HRGN region);

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/win/dialogs.h"
+#include "platform/win/dialog_form.h"
 #include "platform/win/forms.h"
 
 namespace ocural {

@@ -80,15 +80,9 @@ std::optional<LoadedPicture> ToDib(IPicture* picture) {
   }
   if (!SideOk(width) || !SideOk(height)) return std::nullopt;
 
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;  // top-down
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO bi = win::TopDownDib32(width, height);
   void* bits = nullptr;
-  win::Bitmap dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  win::Bitmap dib = win::CreateDib32(width, height, &bits);
   if (!dib || !bits) return std::nullopt;
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
 
@@ -134,30 +128,11 @@ std::optional<LoadedPicture> Decode(win::GlobalMemory memory, size_t size) {
   return ToDib(picture.get());
 }
 
-// Global memory holding a copy of the bytes, checked to be a picture we take.
-win::GlobalMemory CheckedCopy(const uint8_t* data, size_t size) {
-  if (!data || size == 0 || size > kMaxPictureFileBytes) return {};
-  if (!InspectPicture(data, size)) return {};
-  win::GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, size));
-  if (!memory) return {};
-  void* p = GlobalLock(memory.get());
-  if (!p) return {};
-  std::memcpy(p, data, size);
-  GlobalUnlock(memory.get());
-  return memory;
-}
-
 struct FileCloser {
   void operator()(HANDLE h) const { CloseHandle(h); }
 };
 
 }  // namespace
-
-std::optional<LoadedPicture> LoadPictureFromMemory(const uint8_t* data, size_t size) {
-  win::GlobalMemory memory = CheckedCopy(data, size);
-  if (!memory) return std::nullopt;
-  return Decode(std::move(memory), size);
-}
 
 std::optional<LoadedPicture> LoadPicture(const std::wstring& path) {
   if (path.empty()) return std::nullopt;

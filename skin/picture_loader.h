@@ -33,7 +33,4 @@ constexpr uint64_t kMaxPictureFileBytes = 256ull * 1024 * 1024;
 // is not yet (balanced before returning).
 std::optional<LoadedPicture> LoadPicture(const std::wstring& path);
 
-// The same for the bytes of a picture file held in memory.
-std::optional<LoadedPicture> LoadPictureFromMemory(const uint8_t* data, size_t size);
-
 }  // namespace ocural

@@ -123,14 +123,20 @@ std::optional<double> ParseFileNumber(const std::string& text, char localeSepara
   return ParseNumber(text, localeSeparator);
 }
 
-std::optional<double> ParseFileNumber(const std::wstring& text, char localeSeparator) {
+std::optional<std::string> NarrowAscii(const std::wstring& text) {
   std::string ascii;
   ascii.reserve(text.size());
   for (wchar_t c : text) {
     if (static_cast<unsigned long>(c) > 0x7F) return std::nullopt;
     ascii += static_cast<char>(c);
   }
-  return ParseFileNumber(ascii, localeSeparator);
+  return ascii;
+}
+
+std::optional<double> ParseFileNumber(const std::wstring& text, char localeSeparator) {
+  const std::optional<std::string> ascii = NarrowAscii(text);
+  if (!ascii) return std::nullopt;
+  return ParseFileNumber(*ascii, localeSeparator);
 }
 
 std::string FormatSingle(double value) {

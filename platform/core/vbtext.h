@@ -20,6 +20,10 @@ bool IsNumeric(const std::string& text, char decimalSeparator = '.');
 // ones too small for it give 0.
 std::optional<double> ParseNumber(const std::string& text, char decimalSeparator = '.');
 
+// The text in single bytes when every character of it is ASCII; otherwise
+// nothing, since no other character can be part of a number or a keyword.
+std::optional<std::string> NarrowAscii(const std::wstring& text);
+
 // The value of a number read back from a file. "." is always a decimal
 // separator, so files written with it read in every locale, and so is the
 // locale's own separator, for numbers typed the way the user writes them; one

@@ -1,48 +1,14 @@
 #include "platform/win/forms.h"
 
-#include <windowsx.h>
-
 #include <vector>
 
 #include "platform/core/vbmath.h"
+#include "platform/win/program_path.h"
 
 namespace ocural::forms {
 namespace {
 
 int g_liveForms = 0;
-const wchar_t kControlProp[] = L"Ocural.CommandButton";
-
-int ShiftState() {
-  int s = 0;
-  if (GetKeyState(VK_SHIFT) < 0) s |= 1;
-  if (GetKeyState(VK_CONTROL) < 0) s |= 2;
-  if (GetKeyState(VK_MENU) < 0) s |= 4;
-  return s;
-}
-
-int HeldButtons(WPARAM wp) {
-  int b = 0;
-  if (wp & MK_LBUTTON) b |= kLeftButton;
-  if (wp & MK_RBUTTON) b |= kRightButton;
-  if (wp & MK_MBUTTON) b |= kMiddleButton;
-  return b;
-}
-
-int ButtonOf(UINT msg) {
-  switch (msg) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-      return kLeftButton;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-      return kRightButton;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-      return kMiddleButton;
-    default:
-      return 0;
-  }
-}
 
 struct VersionNumbers {
   int major = 0, minor = 0, revision = 0;
@@ -114,34 +80,8 @@ double Screen::Height() { return GetSystemMetrics(SM_CYSCREEN) * TwipsPerPixelY(
 
 HINSTANCE App::Instance() { return GetModuleHandleW(nullptr); }
 
-std::wstring App::Path() {
-  std::wstring buf(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, &buf[0], static_cast<DWORD>(buf.size()));
-    if (n == 0) return L"";
-    if (n < buf.size()) {
-      buf.resize(n);
-      break;
-    }
-    buf.resize(buf.size() * 2);
-  }
-  const size_t slash = buf.find_last_of(L"\\/");
-  if (slash == std::wstring::npos) return L"";
-  std::wstring folder = buf.substr(0, slash);
-  if (folder.size() == 2 && folder[1] == L':') folder += L'\\';  // drive root keeps its backslash
-  return folder;
-}
-
-std::wstring App::EXEName() {
-  wchar_t buf[MAX_PATH * 2] = {};
-  const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH * 2);
-  std::wstring path(buf, n);
-  const size_t slash = path.find_last_of(L"\\/");
-  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-  const size_t dot = name.find_last_of(L'.');
-  if (dot != std::wstring::npos) name.resize(dot);
-  return name;
-}
+std::wstring App::Path() { return win::ProgramFolder(); }
+std::wstring App::EXEName() { return win::ProgramName(); }
 
 int App::Major() { return ReadVersion().major; }
 int App::Minor() { return ReadVersion().minor; }
@@ -149,66 +89,6 @@ int App::Revision() { return ReadVersion().revision; }
 std::wstring App::Title() {
   const std::wstring& p = ReadVersion().product;
   return p.empty() ? EXEName() : p;
-}
-
-// ---------------------------------------------------------------- Window
-
-Window::~Window() {
-  if (hwnd_ && IsWindow(hwnd_)) {
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-  }
-}
-
-void Window::RegisterClassOnce(const wchar_t* className, HCURSOR cursor, UINT style) {
-  WNDCLASSEXW wc{};
-  if (GetClassInfoExW(App::Instance(), className, &wc)) return;
-  wc.cbSize = sizeof(wc);
-  wc.style = style;
-  wc.lpfnWndProc = &Window::StaticProc;
-  wc.hInstance = App::Instance();
-  wc.hCursor = cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = className;
-  RegisterClassExW(&wc);
-}
-
-bool Window::CreateWin(DWORD exStyle, const wchar_t* className, const std::wstring& text, DWORD style, int x,
-                       int y, int w, int h, HWND parent) {
-  HWND hwnd = CreateWindowExW(exStyle, className, text.c_str(), style, x, y, w, h, parent, nullptr,
-                              App::Instance(), this);
-  return hwnd != nullptr;
-}
-
-LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  Window* self = nullptr;
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-    self = static_cast<Window*>(cs->lpCreateParams);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    if (self) self->hwnd_ = hwnd;
-  } else {
-    self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  }
-  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-  LRESULT result = 0;
-  try {
-    result = self->WndProc(msg, wp, lp);
-  } catch (...) {
-    // A window procedure never lets an exception escape into the system.
-    result = DefWindowProcW(hwnd, msg, wp, lp);
-  }
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    self->OnDestroyed();
-  }
-  return result;
-}
-
-LRESULT Window::WndProc(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
-
-Window* Window::FromHandle(HWND hwnd) {
-  return hwnd ? reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
 }
 
 // ---------------------------------------------------------------- PictureBox
@@ -310,14 +190,7 @@ LRESULT PictureBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
       if (GetCapture() == hwnd_ && (wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0) ReleaseCapture();
-      if (MouseUp) {
-        MouseEvent e;
-        e.Button = ButtonOf(msg);
-        e.Shift = ShiftState();
-        e.X = static_cast<float>(GET_X_LPARAM(lp));
-        e.Y = static_cast<float>(GET_Y_LPARAM(lp));
-        MouseUp(e);
-      }
+      if (MouseUp) MouseUp(MouseEventAt(ButtonOf(msg), lp, 1, 1));
       return 0;
     }
     default:
@@ -328,11 +201,11 @@ LRESULT PictureBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 // ---------------------------------------------------------------- CommandButton
 
 bool CommandButton::Create(HWND parent, const std::wstring& caption, int x, int y, int w, int h) {
-  hwnd_ = CreateWindowExW(0, L"BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, x,
-                          y, w, h, parent, nullptr, App::Instance(), nullptr);
-  if (!hwnd_) return false;
+  if (!CreateSystemWin(0, L"BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, x, y, w, h,
+                       parent)) {
+    return false;
+  }
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-  SetPropW(hwnd_, kControlProp, this);
   return true;
 }
 
@@ -355,11 +228,8 @@ void CommandButton::SetVisible(bool v) {
   if (hwnd_) ShowWindow(hwnd_, v ? SW_SHOWNA : SW_HIDE);
 }
 
-bool CommandButton::Dispatch(HWND button) {
-  auto* self = static_cast<CommandButton*>(GetPropW(button, kControlProp));
-  if (!self) return false;
-  if (self->Click) self->Click();
-  return true;
+void CommandButton::OnCommand(int code) {
+  if (code == BN_CLICKED && Click) Click();
 }
 
 // ---------------------------------------------------------------- Form
@@ -490,17 +360,9 @@ void Form::PaintBackground(HDC dc) {
   }
 }
 
-MouseEvent Form::MakeMouseEvent(int button, WPARAM, LPARAM lp) const {
-  MouseEvent e;
-  e.Button = button;
-  e.Shift = ShiftState();
-  e.X = static_cast<float>(GET_X_LPARAM(lp));
-  e.Y = static_cast<float>(GET_Y_LPARAM(lp));
-  if (scaleTwips_) {
-    e.X = static_cast<float>(e.X * Screen::TwipsPerPixelX());
-    e.Y = static_cast<float>(e.Y * Screen::TwipsPerPixelY());
-  }
-  return e;
+MouseEvent Form::MakeMouseEvent(int button, LPARAM lp) const {
+  return scaleTwips_ ? MouseEventAt(button, lp, Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY())
+                     : MouseEventAt(button, lp, 1, 1);
 }
 
 LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -508,9 +370,6 @@ LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       PaintBackground(reinterpret_cast<HDC>(wp));
       return 1;
-    case WM_COMMAND:
-      if (lp && HIWORD(wp) == BN_CLICKED && CommandButton::Dispatch(reinterpret_cast<HWND>(lp))) return 0;
-      break;
     case WM_SETCURSOR:
       if (reinterpret_cast<HWND>(wp) == hwnd_ && LOWORD(lp) == HTCLIENT) {
         SetCursor(PointerCursor());
@@ -520,15 +379,15 @@ LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      Form_MouseDown(MakeMouseEvent(ButtonOf(msg), wp, lp));
+      Form_MouseDown(MakeMouseEvent(ButtonOf(msg), lp));
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      Form_MouseUp(MakeMouseEvent(ButtonOf(msg), wp, lp));
+      Form_MouseUp(MakeMouseEvent(ButtonOf(msg), lp));
       return 0;
     case WM_MOUSEMOVE:
-      Form_MouseMove(MakeMouseEvent(HeldButtons(wp), wp, lp));
+      Form_MouseMove(MakeMouseEvent(HeldButtons(wp), lp));
       return 0;
     case WM_CLOSE:
       Unload(kFormControlMenu);

@@ -9,19 +9,11 @@
 #include <string>
 
 #include "platform/win/handles.h"
+#include "platform/win/window.h"
 
 namespace ocural::forms {
 
-enum MouseButton { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
-enum MousePointer { kDefaultPointer = 0, kCustomPointer = 99 };
 enum UnloadMode { kFormControlMenu = 0, kFormCode = 1, kAppWindows = 2 };
-
-struct MouseEvent {
-  int Button = 0;  // the button that changed (down/up) or the buttons held (move)
-  int Shift = 0;   // 1 shift, 2 ctrl, 4 alt
-  float X = 0;     // in the receiver's scale
-  float Y = 0;
-};
 
 class Screen {
  public:
@@ -34,39 +26,13 @@ class Screen {
 class App {
  public:
   static HINSTANCE Instance();
-  // Folder of the executable, without a trailing backslash except at a drive's root.
+  // Folder of the executable, without a trailing backslash except at a root.
   static std::wstring Path();
   static std::wstring EXEName();
   static int Major();
   static int Minor();
   static int Revision();
   static std::wstring Title();
-};
-
-// Base of every window the toolkit makes: one trampoline turns messages into
-// a virtual call on the owning object.
-class Window {
- public:
-  Window() = default;
-  virtual ~Window();
-  Window(const Window&) = delete;
-  Window& operator=(const Window&) = delete;
-
-  HWND hWnd() const { return hwnd_; }
-  // The object of a window made by the toolkit, or null.
-  static Window* FromHandle(HWND hwnd);
-
- protected:
-  bool CreateWin(DWORD exStyle, const wchar_t* className, const std::wstring& text, DWORD style, int x, int y,
-                 int w, int h, HWND parent);
-  static void RegisterClassOnce(const wchar_t* className, HCURSOR cursor, UINT style = 0);
-  virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
-  virtual void OnDestroyed() {}
-
-  HWND hwnd_ = nullptr;
-
- private:
-  static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 };
 
 // A picture box: a child window whose drawing goes to an off-screen image
@@ -112,13 +78,9 @@ class PictureBox : public Window {
 };
 
 // A push button; Click runs when the user presses and releases it.
-class CommandButton {
+class CommandButton : public Window {
  public:
   std::function<void()> Click;
-
-  CommandButton() = default;
-  CommandButton(const CommandButton&) = delete;
-  CommandButton& operator=(const CommandButton&) = delete;
 
   bool Create(HWND parent, const std::wstring& caption, int x, int y, int w, int h);
   void Move(int x, int y, int w, int h);
@@ -127,12 +89,9 @@ class CommandButton {
   void Place(int left, int top, int width, int height);
   bool Visible() const;
   void SetVisible(bool v);
-  HWND hWnd() const { return hwnd_; }
-  // Called by the parent form when the button reports a click.
-  static bool Dispatch(HWND button);
 
- private:
-  HWND hwnd_ = nullptr;
+ protected:
+  void OnCommand(int code) override;
 };
 
 // A top-level window with the load / show / unload life of a form.
@@ -183,7 +142,7 @@ class Form : public Window {
   bool scaleTwips_ = false;  // mouse positions in pixels unless the form measures in twips
 
  private:
-  MouseEvent MakeMouseEvent(int button, WPARAM wp, LPARAM lp) const;
+  MouseEvent MakeMouseEvent(int button, LPARAM lp) const;
   // The cursor the mouse pointer setting stands for.
   HCURSOR PointerCursor() const;
   void PaintBackground(HDC dc);

@@ -2,10 +2,7 @@
 
 namespace ocural::win {
 
-bool DibImage::Create(int width, int height) {
-  Destroy();
-  if (width < 1) width = 1;
-  if (height < 1) height = 1;
+BITMAPINFO TopDownDib32(int width, int height) {
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   bi.bmiHeader.biWidth = width;
@@ -13,8 +10,21 @@ bool DibImage::Create(int width, int height) {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
+  return bi;
+}
+
+Bitmap CreateDib32(int width, int height, void** bits) {
+  const BITMAPINFO bi = TopDownDib32(width, height);
+  *bits = nullptr;
+  return Bitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0));
+}
+
+bool DibImage::Create(int width, int height) {
+  Destroy();
+  if (width < 1) width = 1;
+  if (height < 1) height = 1;
   void* bits = nullptr;
-  Bitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  Bitmap bmp = CreateDib32(width, height, &bits);
   MemDC dc(CreateCompatibleDC(nullptr));
   if (!bmp || !dc || !bits) return false;
   oldBmp_ = SelectObject(dc.get(), bmp.get());

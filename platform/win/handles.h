@@ -89,6 +89,12 @@ class SelectGuard {
   HGDIOBJ old_;
 };
 
+// The description of a 32-bit top-down DIB of the given size, for
+// CreateDIBSection, GetDIBits and SetDIBits alike.
+BITMAPINFO TopDownDib32(int width, int height);
+// A 32-bit top-down DIB section of that size; `bits` gets its pixels.
+Bitmap CreateDib32(int width, int height, void** bits);
+
 // A 32-bit top-down DIB section selected into its own memory DC.
 class DibImage {
  public:

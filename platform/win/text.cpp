@@ -26,7 +26,5 @@ std::wstring Widen(UINT codePage, const std::string& text) {
 
 std::string ToAnsi(const std::wstring& text) { return Narrow(CP_ACP, text); }
 std::wstring FromAnsi(const std::string& text) { return Widen(CP_ACP, text); }
-std::wstring FromUtf8(const std::string& text) { return Widen(CP_UTF8, text); }
-std::string ToUtf8(const std::wstring& text) { return Narrow(CP_UTF8, text); }
 
 }  // namespace ocural::win

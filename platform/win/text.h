@@ -10,7 +10,5 @@ namespace ocural::win {
 
 std::string ToAnsi(const std::wstring& text);
 std::wstring FromAnsi(const std::string& text);
-std::wstring FromUtf8(const std::string& text);
-std::string ToUtf8(const std::wstring& text);
 
 }  // namespace ocural::win

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <string>
 
 namespace ocural {
 namespace {
@@ -32,6 +34,27 @@ TEST(IsNumeric, UsesTheGivenDecimalSeparator) {
   EXPECT_FALSE(IsNumeric("1,5"));
   EXPECT_EQ(ParseNumber("-2,25", ','), -2.25);
   EXPECT_EQ(ParseNumber("2.25", ','), std::nullopt);
+}
+
+TEST(NarrowAscii, KeepsAsciiAndRefusesEverythingElse) {
+  struct Case {
+    std::wstring text;
+    std::optional<std::string> narrow;
+  };
+  const Case cases[] = {
+      {L"", std::string()},
+      {L"1.5e3", std::string("1.5e3")},
+      {std::wstring(L"a\0b", 3), std::string("a\0b", 3)},  // an embedded NUL is ASCII too
+      {L"\x7F", std::string("\x7F")},
+      {L"1\x80", std::nullopt},    // the first non-ASCII code
+      {L"\xFF", std::nullopt},     // Latin-1, which a plain cast would keep
+      {L"\x0131", std::nullopt},   // dotless i: its low byte is "1"
+      {L"\xFF10", std::nullopt},   // a full-width digit zero
+  };
+  for (const Case& c : cases) EXPECT_EQ(NarrowAscii(c.text), c.narrow) << c.text.size();
+  // Only plain digits read as a number through the wide API.
+  EXPECT_EQ(ParseFileNumber(std::wstring(L"\xFF11"), '.'), std::nullopt);
+  EXPECT_EQ(ParseFileNumber(std::wstring(L"12"), '.'), 12.0);
 }
 
 TEST(ParseNumber, GivesTheValueOfNumericText) {

@@ -1,7 +1,7 @@
 // The dialog services of the forms toolkit on a dialog made here: twips,
 // the file list, keyboard handling in the modal loop, and the ways a modal
 // show ends.
-#include "platform/win/dialogs.h"
+#include "platform/win/dialog_form.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

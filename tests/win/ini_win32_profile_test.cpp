@@ -8,14 +8,19 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "platform/win/program_path.h"
 #include "tests/win/ini_scratch_win.h"
 
 namespace ocural {
 namespace {
+
+using win::AnsiFolderOf;
+using win::AnsiStemOf;
 
 TEST(Win32ProfileProgram, FolderAndNameAreThoseOfTheRunningExecutable) {
   std::vector<wchar_t> module(32768);
@@ -64,6 +69,10 @@ TEST(Win32ProfilePaths, FolderAndStemOfAnsiPaths) {
        }) {
     EXPECT_EQ(AnsiFolderOf(c.path), c.folder) << c.path;
     EXPECT_EQ(AnsiStemOf(c.path), c.stem) << c.path;
+    // The wide pieces, which the program's folder and name come from, agree.
+    const auto wide = [](const char* ascii) { return std::wstring(ascii, ascii + std::strlen(ascii)); };
+    EXPECT_EQ(win::FolderOf(wide(c.path)), wide(c.folder)) << c.path;
+    EXPECT_EQ(win::StemOf(wide(c.path)), wide(c.stem)) << c.path;
   }
 }
 

@@ -10,6 +10,7 @@
 #include "platform/win/handles.h"
 #include "platform/win/forms.h"
 #include "skin/VBRGN.h"
+#include "tests/common/region_per_run.h"
 
 namespace ocural {
 namespace {
@@ -130,7 +131,7 @@ TEST(SkinShapeWindow, WindowTakesTheOutlineOfItsPicture) {
   win::Region now = WindowRegion(window.get());
   ASSERT_TRUE(now);
   EXPECT_EQ(CompareWithPicture(now.get(), p, kMagenta), "");
-  win::Region perRun(VBRGN::BuildRegionPerRun(p.Runs(VBRGN::UseTopLeftColor)));
+  win::Region perRun(ocural_test::BuildRegionPerRun(p.Runs(VBRGN::UseTopLeftColor)));
   EXPECT_TRUE(EqualRgn(now.get(), perRun.get()));
   // Every rectangle read back lies on body pixels only.
   const std::vector<RECT> rects = RegionRects(now.get());
@@ -218,7 +219,7 @@ TEST(SkinRegion, OneCallRegionEqualsThePerRunRegion) {
     }
     const std::vector<RunRect> runs = p.Runs(static_cast<int32_t>(kMagenta));
     win::Region one(VBRGN::BuildRegion(runs));
-    win::Region perRun(VBRGN::BuildRegionPerRun(runs));
+    win::Region perRun(ocural_test::BuildRegionPerRun(runs));
     win::Region chunks(VBRGN::BuildRegionInChunks(runs, 7));
     ASSERT_TRUE(one && perRun && chunks);
     EXPECT_TRUE(EqualRgn(one.get(), perRun.get())) << "round " << round;
@@ -236,7 +237,7 @@ TEST(SkinRegion, AlternatingPixelsWorstCase) {
   const std::vector<RunRect> runs = p.Runs(static_cast<int32_t>(kMagenta));
   ASSERT_EQ(runs.size(), static_cast<size_t>((w * h + 1) / 2));
   win::Region one(VBRGN::BuildRegion(runs));
-  win::Region perRun(VBRGN::BuildRegionPerRun(runs));
+  win::Region perRun(ocural_test::BuildRegionPerRun(runs));
   ASSERT_TRUE(one && perRun);
   EXPECT_TRUE(EqualRgn(one.get(), perRun.get()));
   EXPECT_EQ(CompareWithPicture(one.get(), p, kMagenta), "");
@@ -269,7 +270,7 @@ TEST(SkinRegion, EmptyListGivesAnEmptyRegion) {
   ASSERT_TRUE(none);
   RECT box{};
   EXPECT_EQ(GetRgnBox(none.get(), &box), NULLREGION);
-  win::Region perRun(VBRGN::BuildRegionPerRun({}));
+  win::Region perRun(ocural_test::BuildRegionPerRun({}));
   EXPECT_TRUE(EqualRgn(none.get(), perRun.get()));
   win::Region chunks(VBRGN::BuildRegionInChunks({}, 3));
   EXPECT_EQ(GetRgnBox(chunks.get(), &box), NULLREGION);

@@ -132,7 +132,7 @@ TEST_F(TrayTest, AppIconComesFromTheRunningExe) {
   wchar_t module[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, module, MAX_PATH);
   EXPECT_EQ(CompareStringOrdinal(TTray::AppExePath().c_str(), -1, module, -1, TRUE), CSTR_EQUAL)
-      << win::ToUtf8(TTray::AppExePath()) << " vs " << win::ToUtf8(module);
+      << win::ToAnsi(TTray::AppExePath()) << " vs " << win::ToAnsi(module);
   // The test program carries no icon of its own; the call still adds one.
   const int before = TrayIconWindows();
   TTray::NotifyTrayAppIcon(hwnd_, kNifAll, 0, TrayTipText(L""), NIM_ADD);

@@ -1,27 +1,19 @@
-// Dialog windows of the forms toolkit: a modal dialog form laid out in twips,
-// and the elements the dialogs are made of (check box, option buttons in a
-// frame, label, image, file list box). Push buttons are the toolkit's
-// CommandButton; the dialog makes one of them the default button (Enter) and
-// one the cancel button (Esc).
+// The elements the dialogs are made of: check box, option buttons in a
+// frame, label, image, file list box; and the units and fonts they are laid
+// out in. Push buttons are the toolkit's CommandButton.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "platform/win/forms.h"
 #include "platform/win/handles.h"
+#include "platform/win/window.h"
 
 namespace ocural::forms {
-
-// Booleans held in 16 bits: True is -1, False is 0; any non-zero value is true.
-using VbBool = int16_t;
-constexpr VbBool kVbTrue = -1;
-constexpr VbBool kVbFalse = 0;
 
 // Twips to whole pixels with the screen's real twips per pixel, halves to even.
 int TwipsToPixelsX(double twips);
@@ -51,46 +43,29 @@ win::Font CreateFontFor(const FontChoice& choice);
 // The faces tried for the dialogs' own text: Japanese UI faces first.
 const std::vector<std::wstring>& DialogFaces();
 
-// The window procedure of the toolkit's own element classes (label, frame,
-// image): it hands each message to the element's WndProc.
-LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-
 // Base of the dialog elements. Each element sits in one child window, which
-// goes with its container; the object only forgets it.
-class Control {
+// goes with the element, or with its container when that goes first.
+class Control : public Window {
  public:
-  Control() = default;
-  virtual ~Control();
-  Control(const Control&) = delete;
-  Control& operator=(const Control&) = delete;
-
-  HWND hWnd() const { return hwnd_; }
   bool Visible() const;
   void SetVisible(bool v);
   bool Enabled() const;
   void SetEnabled(bool v);
   // Position and size in the container, in pixels.
   PixelRect Bounds() const;
-  // The element that owns a child window made by this toolkit, or null.
-  static Control* FromHandle(HWND hwnd);
 
  protected:
-  friend class DialogForm;
-  friend class Frame;
-  friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
-
-  // Creates a child window of one of the system's classes, or of the
-  // toolkit's own (whose messages then reach WndProc).
+  // A child window of one of the system's classes.
   bool CreateChild(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
                    HWND parent, const PixelRect& r, HFONT font);
-  // A notification of the child window (WM_COMMAND's code).
-  virtual void OnCommand(int code) { (void)code; }
-  // Messages of the toolkit's own window classes.
-  virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
-  void Forget() { hwnd_ = nullptr; }
-
-  HWND hwnd_ = nullptr;
+  // A child window of one of the toolkit's own classes, registered on first use.
+  bool CreateOwnChild(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
+                      HWND parent, const PixelRect& r, HFONT font);
 };
+
+// The BS_ type of a BUTTON window (BS_PUSHBUTTON, BS_AUTORADIOBUTTON...), -1
+// for a window of another class.
+LONG ButtonTypeOf(HWND hwnd);
 
 // A check box; Value 1 when ticked, 0 when not.
 class CheckBox : public Control {
@@ -221,65 +196,5 @@ class FileListBox : public Control {
 
 // The file names of `folder` that a FileListBox with `pattern` lists.
 std::vector<std::wstring> ListFiles(const std::wstring& folder, const std::wstring& pattern);
-
-// A modal dialog: fixed dialog frame with a close box, no minimise or
-// maximise box, no taskbar button, laid out in twips, centred on the screen.
-// Tab, arrow keys, Enter, Esc and access keys work as in the system's own
-// dialogs; the tab order is the order in which the elements are created.
-class DialogForm : public Form {
- public:
-  DialogForm();
-  ~DialogForm() override;
-
-  // Shows the dialog, owned by `owner` (which stays disabled meanwhile; null
-  // for none), and returns when it is hidden or unloaded.
-  void ShowModal(HWND owner);
-  // Hides the dialog, which ends a modal show.
-  void Hide();
-  bool IsModal() const { return modal_; }
-  // The font of the dialog's own text.
-  HFONT Font() const { return font_.get(); }
-  CommandButton* DefaultButton() const { return default_; }
-  CommandButton* CancelButton() const { return cancel_; }
-
- protected:
-  // Creates the hidden window with a client area of the size in twips.
-  bool CreateDialogForm(const std::wstring& caption, double clientWidthTwips, double clientHeightTwips);
-  // A rectangle given in twips, in pixels.
-  static PixelRect Twips(double left, double top, double width, double height);
-  // Adds a push button to `container` (the dialog when null).
-  bool AddButton(CommandButton& button, const std::wstring& caption, const PixelRect& r,
-                 HWND container = nullptr);
-  // Enter presses the default button unless another button has the focus;
-  // Esc presses the cancel button. One button may be both.
-  void SetDefaultButton(CommandButton* button);
-  void SetCancelButton(CommandButton* button);
-  // Puts the dialog above every window that is not topmost itself.
-  void MakeTopmost();
-  // Takes elements the dialog made into its bookkeeping (each gets a child
-  // id of its own).
-  void Adopt(std::initializer_list<Control*> controls);
-
-  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
-  void Form_QueryUnload(int& cancel, int unloadMode) override;
-  void OnDestroyed() override;
-
- private:
-  void EndModal();
-  void FocusSomething();
-  void UpdateDefaultLook();
-  void Press(CommandButton* button);
-
-  win::Font font_;
-  std::vector<Control*> controls_;
-  std::vector<CommandButton*> buttons_;
-  CommandButton* default_ = nullptr;
-  CommandButton* cancel_ = nullptr;
-  HWND disabledOwner_ = nullptr;
-  HWND savedFocus_ = nullptr;
-  HWND lookFocus_ = nullptr;
-  bool modal_ = false;
-  int nextId_ = 1000;
-};
 
 }  // namespace ocural::forms

@@ -1,7 +1,6 @@
-#include "platform/win/dialogs.h"
+#include "platform/win/controls.h"
 
 #include <shlwapi.h>
-#include <windowsx.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -11,82 +10,20 @@
 namespace ocural::forms {
 namespace {
 
-const wchar_t kControlProp[] = L"Ocural.DialogControl";
 const wchar_t kLabelClass[] = L"OcuralLabel";
 const wchar_t kFrameClass[] = L"OcuralFrame";
 const wchar_t kImageClass[] = L"OcuralImage";
-const wchar_t kOwnerClass[] = L"OcuralDialogOwner";
-
-int ShiftState() {
-  int s = 0;
-  if (GetKeyState(VK_SHIFT) < 0) s |= 1;
-  if (GetKeyState(VK_CONTROL) < 0) s |= 2;
-  if (GetKeyState(VK_MENU) < 0) s |= 4;
-  return s;
-}
-
-int ButtonOf(UINT msg) {
-  switch (msg) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-      return kLeftButton;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-      return kRightButton;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-      return kMiddleButton;
-    default:
-      return 0;
-  }
-}
-
-void RegisterControlClass(const wchar_t* name) {
-  WNDCLASSEXW wc{};
-  if (GetClassInfoExW(App::Instance(), name, &wc)) return;
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = &ControlWindowProc;
-  wc.hInstance = App::Instance();
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = name;
-  RegisterClassExW(&wc);
-}
-
-// The hidden window that owns every dialog that has no other owner, so that
-// no dialog gets a button on the taskbar.
-HWND HiddenOwner() {
-  static HWND owner = nullptr;
-  if (owner && IsWindow(owner)) return owner;
-  WNDCLASSEXW wc{};
-  if (!GetClassInfoExW(App::Instance(), kOwnerClass, &wc)) {
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &DefWindowProcW;
-    wc.hInstance = App::Instance();
-    wc.lpszClassName = kOwnerClass;
-    RegisterClassExW(&wc);
-  }
-  owner = CreateWindowExW(WS_EX_TOOLWINDOW, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                          App::Instance(), nullptr);
-  return owner;
-}
-
-bool IsPushButton(HWND hwnd) {
-  wchar_t cls[16] = {};
-  if (!hwnd || !GetClassNameW(hwnd, cls, 16) || lstrcmpiW(cls, L"Button") != 0) return false;
-  const LONG type = GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK;
-  return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
-}
-
-bool IsOptionButton(HWND hwnd) {
-  wchar_t cls[16] = {};
-  if (!hwnd || !GetClassNameW(hwnd, cls, 16) || lstrcmpiW(cls, L"Button") != 0) return false;
-  const LONG type = GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK;
-  return type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
-}
 
 int CALLBACK NoteFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
   return 0;
+}
+
+// The background of the toolkit's own elements, as the dialog's face.
+void FillFace(HWND hwnd, HDC dc) {
+  RECT rc{};
+  GetClientRect(hwnd, &rc);
+  FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
 }
 
 }  // namespace
@@ -142,59 +79,33 @@ const std::vector<std::wstring>& DialogFaces() {
   return faces;
 }
 
+
 // ---------------------------------------------------------------- Control
 
-LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  Control* self = nullptr;
-  if (msg == WM_NCCREATE) {
-    self = static_cast<Control*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    if (self) {
-      SetPropW(hwnd, kControlProp, self);
-      self->hwnd_ = hwnd;
-    }
-  } else {
-    self = Control::FromHandle(hwnd);
-  }
-  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-  LRESULT result = 0;
-  try {
-    result = self->WndProc(msg, wp, lp);
-  } catch (...) {
-    result = DefWindowProcW(hwnd, msg, wp, lp);
-  }
-  if (msg == WM_NCDESTROY) {
-    RemovePropW(hwnd, kControlProp);
-    self->Forget();
-  }
-  return result;
-}
-
-Control::~Control() {
-  // The element goes before its container: take its window along.
-  if (hwnd_ && IsWindow(hwnd_) && FromHandle(hwnd_) == this) {
-    RemovePropW(hwnd_, kControlProp);
-    DestroyWindow(hwnd_);
-  }
-}
-
-Control* Control::FromHandle(HWND hwnd) {
-  return hwnd ? static_cast<Control*>(GetPropW(hwnd, kControlProp)) : nullptr;
+LONG ButtonTypeOf(HWND hwnd) {
+  wchar_t cls[16] = {};
+  if (!hwnd || !GetClassNameW(hwnd, cls, 16) || lstrcmpiW(cls, L"Button") != 0) return -1;
+  return GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK;
 }
 
 bool Control::CreateChild(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
                           HWND parent, const PixelRect& r, HFONT font) {
-  const bool own = className == kLabelClass || className == kFrameClass || className == kImageClass;
-  if (own) RegisterControlClass(className);
-  HWND hwnd = CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | style, r.left, r.top, r.width, r.height,
-                              parent, nullptr, App::Instance(), own ? this : nullptr);
-  if (!hwnd) return false;
-  hwnd_ = hwnd;
-  if (!own) SetPropW(hwnd_, kControlProp, this);
+  if (!CreateSystemWin(exStyle, className, text, WS_CHILD | style, r.left, r.top, r.width, r.height, parent)) {
+    return false;
+  }
   if (font) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return true;
 }
 
-LRESULT Control::WndProc(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
+bool Control::CreateOwnChild(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
+                             HWND parent, const PixelRect& r, HFONT font) {
+  RegisterClassOnce(className, nullptr);
+  if (!CreateWin(exStyle, className, text, WS_CHILD | style, r.left, r.top, r.width, r.height, parent)) {
+    return false;
+  }
+  if (font) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return true;
+}
 
 bool Control::Visible() const { return hwnd_ && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE); }
 void Control::SetVisible(bool v) {
@@ -243,7 +154,8 @@ void OptionButton::SetValue(bool v) {
   if (!hwnd_) return;
   if (v) {
     for (HWND s = GetWindow(GetParent(hwnd_), GW_CHILD); s; s = GetWindow(s, GW_HWNDNEXT)) {
-      if (s != hwnd_ && IsOptionButton(s)) SendMessageW(s, BM_SETCHECK, BST_UNCHECKED, 0);
+      const LONG type = ButtonTypeOf(s);
+      if (s != hwnd_ && (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON)) SendMessageW(s, BM_SETCHECK, BST_UNCHECKED, 0);
     }
   }
   SendMessageW(hwnd_, BM_SETCHECK, v ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -261,7 +173,7 @@ void OptionButton::OnCommand(int code) {
 
 bool Frame::Create(HWND parent, const std::wstring& caption, const PixelRect& r, HFONT font) {
   font_ = font;
-  return CreateChild(kFrameClass, caption, WS_VISIBLE | WS_GROUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+  return CreateOwnChild(kFrameClass, caption, WS_VISIBLE | WS_GROUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                      WS_EX_CONTROLPARENT, parent, r, font);
 }
 
@@ -287,12 +199,9 @@ LRESULT Frame::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       InvalidateRect(hwnd_, nullptr, TRUE);
       return r;
     }
-    case WM_ERASEBKGND: {
-      RECT rc{};
-      GetClientRect(hwnd_, &rc);
-      FillRect(reinterpret_cast<HDC>(wp), &rc, GetSysColorBrush(COLOR_BTNFACE));
+    case WM_ERASEBKGND:
+      FillFace(hwnd_, reinterpret_cast<HDC>(wp));
       return 1;
-    }
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd_, &ps);
@@ -328,7 +237,7 @@ LRESULT Frame::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 bool Label::Create(HWND parent, const std::wstring& caption, const PixelRect& r, HFONT font, bool useMnemonic) {
   font_ = font;
   useMnemonic_ = useMnemonic;
-  return CreateChild(kLabelClass, caption, WS_VISIBLE | WS_GROUP, 0, parent, r, nullptr);
+  return CreateOwnChild(kLabelClass, caption, WS_VISIBLE | WS_GROUP, 0, parent, r, nullptr);
 }
 
 std::wstring Label::Caption() const {
@@ -379,12 +288,7 @@ void Label::Paint(HDC dc) {
 }
 
 MouseEvent Label::MakeEvent(int button, LPARAM lp) const {
-  MouseEvent e;
-  e.Button = button;
-  e.Shift = ShiftState();
-  e.X = static_cast<float>(GET_X_LPARAM(lp) * Screen::TwipsPerPixelX());
-  e.Y = static_cast<float>(GET_Y_LPARAM(lp) * Screen::TwipsPerPixelY());
-  return e;
+  return MouseEventAt(button, lp, Screen::TwipsPerPixelX(), Screen::TwipsPerPixelY());
 }
 
 LRESULT Label::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -439,7 +343,7 @@ LRESULT Label::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 // ---------------------------------------------------------------- Image
 
 bool Image::Create(HWND parent, const PixelRect& r) {
-  return CreateChild(kImageClass, L"", WS_VISIBLE, 0, parent, r, nullptr);
+  return CreateOwnChild(kImageClass, L"", WS_VISIBLE, 0, parent, r, nullptr);
 }
 
 Image::~Image() {
@@ -460,9 +364,9 @@ LRESULT Image::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd_, &ps);
+      FillFace(hwnd_, dc);
       RECT rc{};
       GetClientRect(hwnd_, &rc);
-      FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
       if (icon_) DrawIconEx(dc, 0, 0, icon_, rc.right, rc.bottom, 0, nullptr, DI_NORMAL);
       EndPaint(hwnd_, &ps);
       return 0;
@@ -561,228 +465,6 @@ void FileListBox::OnCommand(int code) {
   } else if (code == LBN_DBLCLK) {
     if (DblClick) DblClick();
   }
-}
-
-// ---------------------------------------------------------------- DialogForm
-
-DialogForm::DialogForm() = default;
-
-DialogForm::~DialogForm() {
-  // The elements of the derived dialog are gone already: forget them, then
-  // let the window go while this is still a dialog, so it is counted out.
-  controls_.clear();
-  buttons_.clear();
-  default_ = cancel_ = nullptr;
-  EndModal();
-  if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
-}
-
-bool DialogForm::CreateDialogForm(const std::wstring& caption, double clientWidthTwips, double clientHeightTwips) {
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  if (!CreateForm(exStyle, style, caption, TwipsToPixelsX(clientWidthTwips), TwipsToPixelsY(clientHeightTwips))) {
-    return false;
-  }
-  // Owned, so no taskbar button; ShowModal hands it to the real owner.
-  SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(HiddenOwner()));
-  // Centred on the whole screen.
-  RECT r{};
-  GetWindowRect(hwnd_, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0,
-               0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  // A fixed frame: the system menu offers moving and closing only.
-  if (HMENU sys = GetSystemMenu(hwnd_, FALSE)) {
-    for (UINT item : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) DeleteMenu(sys, item, MF_BYCOMMAND);
-  }
-  FontChoice choice;
-  choice.faces = DialogFaces();
-  choice.points = 9;
-  font_ = CreateFontFor(choice);
-  return true;
-}
-
-PixelRect DialogForm::Twips(double left, double top, double width, double height) {
-  return {TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width), TwipsToPixelsY(height)};
-}
-
-void DialogForm::Adopt(std::initializer_list<Control*> controls) {
-  for (Control* c : controls) {
-    if (!c || !c->hWnd()) continue;
-    SetWindowLongPtrW(c->hWnd(), GWLP_ID, nextId_++);
-    controls_.push_back(c);
-  }
-}
-
-bool DialogForm::AddButton(CommandButton& button, const std::wstring& caption, const PixelRect& r, HWND container) {
-  if (!button.Create(container ? container : hwnd_, caption, r.left, r.top, r.width, r.height)) return false;
-  HWND b = button.hWnd();
-  SetWindowLongW(b, GWL_STYLE, GetWindowLongW(b, GWL_STYLE) | WS_GROUP);
-  SetWindowLongPtrW(b, GWLP_ID, nextId_++);
-  SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  buttons_.push_back(&button);
-  return true;
-}
-
-void DialogForm::SetDefaultButton(CommandButton* button) {
-  default_ = button;
-  lookFocus_ = nullptr;
-  UpdateDefaultLook();
-}
-
-void DialogForm::SetCancelButton(CommandButton* button) { cancel_ = button; }
-
-void DialogForm::MakeTopmost() { SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
-
-void DialogForm::ShowModal(HWND owner) {
-  if (!hwnd_ || modal_) return;
-  const HWND self = hwnd_;
-  if (owner && !IsWindow(owner)) owner = nullptr;
-  SetWindowLongPtrW(self, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner ? owner : HiddenOwner()));
-  if (owner && IsWindowEnabled(owner)) {
-    EnableWindow(owner, FALSE);
-    disabledOwner_ = owner;
-  }
-  modal_ = true;
-  ShowWindow(self, SW_SHOWNORMAL);
-  SetForegroundWindow(self);
-  if (!IsChild(self, GetFocus())) FocusSomething();
-  lookFocus_ = nullptr;
-  UpdateDefaultLook();
-
-  MSG msg;
-  while (IsWindow(self) && IsWindowVisible(self)) {
-    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got == 0) {
-      // The program is ending: leave the request for the outer loop.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    if (got == -1) break;
-    if (!IsWindow(self) || !IsDialogMessageW(self, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (hwnd_) UpdateDefaultLook();
-  }
-  modal_ = false;
-  EndModal();
-}
-
-void DialogForm::Hide() {
-  if (!hwnd_) return;
-  // The owner comes back first, so that it takes the activation.
-  EndModal();
-  ShowWindow(hwnd_, SW_HIDE);
-}
-
-void DialogForm::EndModal() {
-  if (disabledOwner_) {
-    if (IsWindow(disabledOwner_)) EnableWindow(disabledOwner_, TRUE);
-    disabledOwner_ = nullptr;
-  }
-}
-
-void DialogForm::FocusSomething() {
-  if (!hwnd_) return;
-  HWND target = savedFocus_;
-  if (!target || !IsChild(hwnd_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target)) {
-    target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-  }
-  if (target && IsChild(hwnd_, target)) SetFocus(target);
-}
-
-void DialogForm::UpdateDefaultLook() {
-  const HWND focus = GetFocus();
-  if (lookFocus_ != nullptr && focus == lookFocus_) return;
-  lookFocus_ = focus ? focus : hwnd_;
-  // A push button with the focus is the one Enter presses; elsewhere the
-  // default button is.
-  HWND want = default_ ? default_->hWnd() : nullptr;
-  if (focus && IsPushButton(focus) && IsChild(hwnd_, focus)) want = focus;
-  for (CommandButton* b : buttons_) {
-    HWND h = b->hWnd();
-    if (!h || !IsWindow(h)) continue;
-    const LONG type = GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK;
-    const LONG wantType = h == want ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-    if (type != wantType) SendMessageW(h, BM_SETSTYLE, static_cast<WPARAM>(wantType), TRUE);
-  }
-}
-
-void DialogForm::Press(CommandButton* button) {
-  if (!button || !button->hWnd() || !IsWindowEnabled(button->hWnd())) return;
-  if (button->Click) button->Click();
-}
-
-void DialogForm::Form_QueryUnload(int& cancel, int unloadMode) {
-  (void)cancel;
-  (void)unloadMode;
-  EndModal();
-}
-
-void DialogForm::OnDestroyed() {
-  for (Control* c : controls_) c->Forget();
-  EndModal();
-  Form::OnDestroyed();
-}
-
-LRESULT DialogForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_COMMAND: {
-      const HWND from = reinterpret_cast<HWND>(lp);
-      if (from) {
-        if (Control* c = Control::FromHandle(from)) {
-          c->OnCommand(HIWORD(wp));
-          return 0;
-        }
-        break;  // a CommandButton: the form dispatches it
-      }
-      // Enter and Esc as the dialog manager reports them.
-      if (HIWORD(wp) == 0 && LOWORD(wp) == IDCANCEL) {
-        Press(cancel_);
-        return 0;
-      }
-      if (HIWORD(wp) == 0 && LOWORD(wp) == IDOK) {
-        Press(default_);
-        return 0;
-      }
-      break;
-    }
-    case DM_GETDEFID:
-      if (default_ && default_->hWnd()) return MAKELRESULT(GetDlgCtrlID(default_->hWnd()), DC_HASDEFID);
-      return 0;
-    case WM_NEXTDLGCTL: {
-      HWND target = nullptr;
-      if (LOWORD(lp)) {
-        target = reinterpret_cast<HWND>(wp);
-      } else {
-        HWND focus = GetFocus();
-        target = GetNextDlgTabItem(hwnd_, focus && IsChild(hwnd_, focus) ? focus : nullptr, wp != 0);
-      }
-      if (target && IsChild(hwnd_, target)) SetFocus(target);
-      return 0;
-    }
-    case WM_ACTIVATE:
-      if (LOWORD(wp) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(hwnd_, focus)) savedFocus_ = focus;
-      } else {
-        FocusSomething();
-      }
-      return 0;
-    case WM_SETFOCUS:
-      FocusSomething();
-      return 0;
-    case WM_DESTROY:
-      EndModal();
-      for (Control* c : controls_) {
-        if (c->hWnd()) RemovePropW(c->hWnd(), kControlProp);
-      }
-      break;
-    default:
-      break;
-  }
-  return Form::WndProc(msg, wp, lp);
 }
 
 }  // namespace ocural::forms

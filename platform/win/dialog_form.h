@@ -1,0 +1,83 @@
+// The modal dialog form of the toolkit, laid out in twips. The dialog makes
+// one of its push buttons the default button (Enter) and one the cancel
+// button (Esc).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "platform/win/controls.h"
+#include "platform/win/forms.h"
+#include "platform/win/handles.h"
+
+namespace ocural::forms {
+
+// Booleans held in 16 bits: True is -1, False is 0; any non-zero value is true.
+using VbBool = int16_t;
+constexpr VbBool kVbTrue = -1;
+constexpr VbBool kVbFalse = 0;
+
+// A modal dialog: fixed dialog frame with a close box, no minimise or
+// maximise box, no taskbar button, laid out in twips, centred on the screen.
+// Tab, arrow keys, Enter, Esc and access keys work as in the system's own
+// dialogs; the tab order is the order in which the elements are created.
+class DialogForm : public Form {
+ public:
+  DialogForm();
+  ~DialogForm() override;
+
+  // Shows the dialog, owned by `owner` (which stays disabled meanwhile; null
+  // for none), and returns when it is hidden or unloaded.
+  void ShowModal(HWND owner);
+  // Hides the dialog, which ends a modal show.
+  void Hide();
+  bool IsModal() const { return modal_; }
+  // The font of the dialog's own text.
+  HFONT Font() const { return font_.get(); }
+  CommandButton* DefaultButton() const { return default_; }
+  CommandButton* CancelButton() const { return cancel_; }
+
+ protected:
+  // Creates the hidden window with a client area of the size in twips.
+  bool CreateDialogForm(const std::wstring& caption, double clientWidthTwips, double clientHeightTwips);
+  // A rectangle given in twips, in pixels.
+  static PixelRect Twips(double left, double top, double width, double height);
+  // Adds a push button to `container` (the dialog when null).
+  bool AddButton(CommandButton& button, const std::wstring& caption, const PixelRect& r,
+                 HWND container = nullptr);
+  // Enter presses the default button unless another button has the focus;
+  // Esc presses the cancel button. One button may be both.
+  void SetDefaultButton(CommandButton* button);
+  void SetCancelButton(CommandButton* button);
+  // Puts the dialog above every window that is not topmost itself.
+  void MakeTopmost();
+  // Gives elements the dialog made a child id each, as the dialog manager
+  // wants of every element.
+  void Adopt(std::initializer_list<Control*> controls);
+
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Form_QueryUnload(int& cancel, int unloadMode) override;
+  void OnDestroyed() override;
+
+ private:
+  void EndModal();
+  void FocusSomething();
+  void UpdateDefaultLook();
+  void Press(CommandButton* button);
+
+  win::Font font_;
+  std::vector<CommandButton*> buttons_;
+  CommandButton* default_ = nullptr;
+  CommandButton* cancel_ = nullptr;
+  HWND disabledOwner_ = nullptr;
+  HWND savedFocus_ = nullptr;
+  HWND lookFocus_ = nullptr;
+  bool modal_ = false;
+  int nextId_ = 1000;
+};
+
+}  // namespace ocural::forms
