@@ -220,7 +220,6 @@ void FrmOcural::CaptureScreen() {
   // Back on the screen the whole window is painted at once, whatever the
   // system kept of it: nothing of the place it left may show through.
   Refresh();
-  ShowDrawingNow();
   times_.repaintBack = lap.Next();
   IsCapturing = false;
 }
@@ -249,15 +248,6 @@ void FrmOcural::RepaintOtherWindows() {
   for (HWND w : windows) {
     if (w != hwnd_) UpdateWindow(w);
   }
-}
-
-void FrmOcural::ShowDrawingNow() {
-  // Under Wine a window's drawing reaches the X server when its thread next
-  // looks at its message queue; until then the place the window came back
-  // to still shows what lay under it. A look at the queue that takes nothing
-  // hands it over now. (Elsewhere this costs a queue check and nothing else.)
-  MSG msg;
-  PeekMessageW(&msg, hwnd_, WM_NULL, WM_NULL, PM_NOREMOVE | PM_NOYIELD);
 }
 
 void FrmOcural::RepaintNow() {

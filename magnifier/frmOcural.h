@@ -117,7 +117,6 @@ class FrmOcural : public forms::Form {
   // the window, until they show the screen.
   void ReReadWhileStale();
   void RepaintNow();
-  void ShowDrawingNow();
   void RepaintOtherWindows();
   void CopyScreen(HDC target, SIZE screen);
   void CalcSourceRect();

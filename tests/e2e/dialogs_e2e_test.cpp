@@ -183,6 +183,7 @@ class DialogsE2E : public ::testing::Test {
   }
   // A right click on the lens, as a person gives it, then the item's access key.
   void MenuItem(WORD key) {
+    ASSERT_TRUE(WaitUntilSettled(app_));
     const RECT lens = app_.LensRect();
     MouseTo((lens.left + lens.right) / 2, (lens.top + lens.bottom) / 2);
     MouseDown(2);

@@ -78,6 +78,25 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
   }
 }
 
+bool WaitUntilSettled(const OcuralApp& app, DWORD quietMs, DWORD timeoutMs) {
+  const DWORD start = Now();
+  RECT last = app.WindowRect();
+  DWORD since = Now();
+  while (Now() - start < timeoutMs) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(2);
+    const RECT now = app.WindowRect();
+    if (!EqualRect(&now, &last) || now.top < 0) {
+      last = now;
+      since = Now();
+    } else if (Now() - since >= quietMs) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // ---------------------------------------------------------------- input
 
 void MouseTo(int x, int y) {

@@ -110,4 +110,10 @@ class OcuralApp {
   mutable HWND main_ = nullptr;
 };
 
+// Waits until the main window has stood at one place on the screen for
+// `quietMs`, watched every 2 ms: every snapshot moves it above the screen for
+// a few milliseconds, and a click or a screen read then misses it. Activation
+// changes at start-up and after a dialog bring several in a row.
+bool WaitUntilSettled(const OcuralApp& app, DWORD quietMs = 250, DWORD timeoutMs = 5000);
+
 }  // namespace ocural::e2e

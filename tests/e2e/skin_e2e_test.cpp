@@ -88,6 +88,7 @@ bool ShowsThrough(const ScreenShot& shot, int x, int y) {
 // window does not stand still there within the time.
 bool ReadAtRest(const OcuralApp& app, int x, int y, const std::function<void()>& read, DWORD timeoutMs = 5000) {
   auto here = [&] { return app.WindowRect().left == x && app.WindowRect().top == y; };
+  WaitUntilSettled(app, 250, timeoutMs);
   return WaitFor(
       [&] {
         if (!here()) return false;
@@ -97,8 +98,27 @@ bool ReadAtRest(const OcuralApp& app, int x, int y, const std::function<void()>&
       timeoutMs);
 }
 
+// A shot of the screen with the window at (x, y). A snapshot can move the
+// window away and back within one shot; two shots in a row that agree on the
+// window's rectangle did not meet one.
 bool ShotAtRest(const OcuralApp& app, int x, int y, std::optional<ScreenShot>* shot, DWORD timeoutMs = 5000) {
-  return ReadAtRest(app, x, y, [&] { shot->emplace(); }, timeoutMs);
+  auto here = [&] { return app.WindowRect().left == x && app.WindowRect().top == y; };
+  WaitUntilSettled(app, 250, timeoutMs);
+  return WaitFor(
+      [&] {
+        if (!here()) return false;
+        const RECT r = app.WindowRect();
+        shot->emplace();
+        ScreenShot again;
+        if (!here()) return false;
+        for (LONG j = std::max(0L, r.top); j < r.bottom && j < again.Height(); j += 3) {
+          for (LONG i = std::max(0L, r.left); i < r.right && i < again.Width(); i += 3) {
+            if (again.At(i, j) != (*shot)->At(i, j)) return false;
+          }
+        }
+        return true;
+      },
+      timeoutMs);
 }
 
 bool UnderWine() {
