@@ -206,14 +206,14 @@ int main() {
   Pump(300);
 
   // Bare copies from one desktop DC kept for the run, as the program keeps
-  // one: in bands as the snapshot makes it, and in one
-  // piece. The one-piece copies come last: under Wine their big buffers
-  // leave the process's heap in a state that slows what follows.
+  // one: in 256 KB bands, and in one piece as the snapshot makes it. The
+  // one-piece copies come last: under Wine their big buffers leave the
+  // process's heap in a state that slows what follows.
   ocural::win::DibImage target(w, h);
   ocural::win::WindowDC screen(GetDesktopWindow());
   auto bareCopies = [&](bool inBands) {
     std::vector<double> v;
-    const int rows = inBands ? std::max(1, static_cast<int>(ocural::kScreenCopyBandBytes) / (4 * w)) : h;
+    const int rows = inBands ? std::max(1, (1 << 18) / (4 * w)) : h;
     for (int i = 0; i < runs; ++i) {
       const double a = Now();
       for (int y = 0; y < h; y += rows) BitBlt(target.dc(), 0, y, w, std::min(rows, h - y), screen.get(), 0, y, SRCCOPY);

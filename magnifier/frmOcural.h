@@ -17,9 +17,6 @@ namespace ocural {
 
 class FrmSubCtrl;
 
-// The snapshot copies the screen in bands of about this many bytes.
-constexpr size_t kScreenCopyBandBytes = 1 << 18;
-
 // Where the time of the last snapshot went, in milliseconds; the benchmark
 // prints it.
 struct SnapshotTimes {
