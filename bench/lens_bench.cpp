@@ -12,9 +12,12 @@
 #include <vector>
 
 #include "magnifier/application.h"
+#include "bench/bench_input.h"
 #include "platform/win/handles.h"
 
 namespace {
+
+using ocural::bench::SendMouse;
 
 double Now() {
   static LARGE_INTEGER freq = [] {
@@ -52,16 +55,6 @@ void Pump(DWORD ms) {
     }
     Sleep(1);
   }
-}
-
-void SendMouse(DWORD flags, int x = 0, int y = 0) {
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = static_cast<LONG>((static_cast<long long>(x) * 65536 + w - 1) / w);
-  in.mi.dy = static_cast<LONG>((static_cast<long long>(y) * 65536 + h - 1) / h);
-  in.mi.dwFlags = flags;
-  SendInput(1, &in, sizeof(in));
 }
 
 // A point of the window's body (window coordinates) that starts a drag: in its

@@ -8,7 +8,11 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/bench_input.h"
+
 namespace {
+
+using ocural::bench::SendMouse;
 
 std::wstring Folder() {
   wchar_t buf[MAX_PATH] = {};
@@ -66,16 +70,6 @@ struct Program {
     CloseHandle(pi.hThread);
   }
 };
-
-void SendMouse(DWORD flags, int x = 0, int y = 0) {
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = static_cast<LONG>((static_cast<long long>(x) * 65536 + w - 1) / w);
-  in.mi.dy = static_cast<LONG>((static_cast<long long>(y) * 65536 + h - 1) / h);
-  in.mi.dwFlags = flags;
-  SendInput(1, &in, sizeof(in));
-}
 
 // Drags the window by a point of its outline that no element covers, from
 // the top down (the ring of a loupe, not the zoom areas on its handle).

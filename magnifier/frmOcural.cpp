@@ -237,10 +237,9 @@ void FrmOcural::RepaintOtherWindows() {
   // Every top-level window but this one repaints now, from the top of the
   // z-order to the bottom, visible or not. The list comes in one call: under
   // Wine each step of a GetWindow walk asks the server again.
-  std::vector<HWND> windows;
-  windows.reserve(64);
-  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  for (HWND w : windows) {
+  topWindows_.clear();  // kept from one snapshot to the next, so no allocation per move
+  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&topWindows_));
+  for (HWND w : topWindows_) {
     if (w != hwnd_) UpdateWindow(w);
   }
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "magnifier/core/lens_math.h"
 #include "magnifier/core/lifecycle.h"
@@ -135,6 +136,7 @@ class FrmOcural : public forms::Form {
   SnapshotTimes times_;
   uint32_t snapshots_ = 0;
   OwnPixels ownPixels_;
+  std::vector<HWND> topWindows_;
   bool movingForCapture_ = false;
   bool dragging_ = false;
   bool movedDuringCapture_ = false;
