@@ -86,14 +86,7 @@ HRGN ShapeWindow(HWND hwnd, HDC dc, HBITMAP image, int32_t transparentColour, Em
   if (w < 1 || h < 1) return nullptr;
 
   std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = h;  // bottom-up, as the run finder expects
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  bi.bmiHeader.biSizeImage = static_cast<DWORD>(pixels.size() * 4);
+  BITMAPINFO bi = win::BottomUpDib32(w, h);  // bottom-up, as the run finder expects
   // Rows the picture does not have stay 0 in the buffer. A picture that
   // cannot be read at all would give an outline of zeros: keep the window as
   // it is instead.

@@ -27,9 +27,4 @@ constexpr TrayAction TrayActionForMouseMessage(uint32_t mouseMessage) {
   }
 }
 
-// From the callback's lParam (pass an LPARAM cast to int64_t).
-constexpr TrayAction TrayActionForCallback(int64_t lParam) {
-  return TrayActionForMouseMessage(static_cast<uint32_t>(lParam) & 0xFFFFu);
-}
-
 }  // namespace ocural

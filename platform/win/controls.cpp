@@ -293,15 +293,6 @@ MouseEvent Label::MakeEvent(int button, LPARAM lp) const {
 
 LRESULT Label::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      Paint(dc);
-      EndPaint(hwnd_, &ps);
-      return 0;
-    }
     case WM_SETTEXT: {
       const LRESULT r = DefWindowProcW(hwnd_, msg, wp, lp);
       InvalidateRect(hwnd_, nullptr, FALSE);
@@ -357,23 +348,11 @@ void Image::SetPicture(HICON icon, bool owned) {
   if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-LRESULT Image::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      FillFace(hwnd_, dc);
-      RECT rc{};
-      GetClientRect(hwnd_, &rc);
-      if (icon_) DrawIconEx(dc, 0, 0, icon_, rc.right, rc.bottom, 0, nullptr, DI_NORMAL);
-      EndPaint(hwnd_, &ps);
-      return 0;
-    }
-    default:
-      return Control::WndProc(msg, wp, lp);
-  }
+void Image::Paint(HDC dc) {
+  FillFace(hwnd_, dc);
+  RECT rc{};
+  GetClientRect(hwnd_, &rc);
+  if (icon_) DrawIconEx(dc, 0, 0, icon_, rc.right, rc.bottom, 0, nullptr, DI_NORMAL);
 }
 
 // ---------------------------------------------------------------- FileListBox

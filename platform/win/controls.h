@@ -131,9 +131,10 @@ class Label : public Control {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool PaintsWholeClient() const override { return true; }
+  void Paint(HDC dc) override;
 
  private:
-  void Paint(HDC dc);
   MouseEvent MakeEvent(int button, LPARAM lp) const;
 
   COLORREF foreColor_ = GetSysColor(COLOR_BTNTEXT);
@@ -153,7 +154,8 @@ class Image : public Control {
   ~Image() override;
 
  protected:
-  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool PaintsWholeClient() const override { return true; }
+  void Paint(HDC dc) override;
 
  private:
   HICON icon_ = nullptr;

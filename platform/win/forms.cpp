@@ -164,18 +164,13 @@ void PictureBox::Refresh() {
   UpdateWindow(hwnd_);
 }
 
+void PictureBox::Paint(HDC dc) {
+  GdiFlush();
+  BitBlt(dc, 0, 0, image_.width(), image_.height(), image_.dc(), 0, 0, SRCCOPY);
+}
+
 LRESULT PictureBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      GdiFlush();
-      BitBlt(dc, 0, 0, image_.width(), image_.height(), image_.dc(), 0, 0, SRCCOPY);
-      EndPaint(hwnd_, &ps);
-      return 0;
-    }
     case WM_SIZE:
       ResizeImage(LOWORD(lp), HIWORD(lp));
       return 0;

@@ -68,6 +68,8 @@ class PictureBox : public Window {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool PaintsWholeClient() const override { return true; }
+  void Paint(HDC dc) override;
 
  private:
   void ResizeImage(int w, int h);

@@ -13,6 +13,12 @@ BITMAPINFO TopDownDib32(int width, int height) {
   return bi;
 }
 
+BITMAPINFO BottomUpDib32(int width, int height) {
+  BITMAPINFO bi = TopDownDib32(width, height);
+  bi.bmiHeader.biHeight = height;
+  return bi;
+}
+
 Bitmap CreateDib32(int width, int height, void** bits) {
   const BITMAPINFO bi = TopDownDib32(width, height);
   *bits = nullptr;

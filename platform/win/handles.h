@@ -92,6 +92,8 @@ class SelectGuard {
 // The description of a 32-bit top-down DIB of the given size, for
 // CreateDIBSection, GetDIBits and SetDIBits alike.
 BITMAPINFO TopDownDib32(int width, int height);
+// The same with the bottom row first, as GDI stores bitmaps.
+BITMAPINFO BottomUpDib32(int width, int height);
 // A 32-bit top-down DIB section of that size; `bits` gets its pixels.
 Bitmap CreateDib32(int width, int height, void** bits);
 

@@ -127,7 +127,7 @@ LRESULT CALLBACK Window::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
   } catch (...) {
     // A window procedure never lets an exception escape into the system.
-    result = self->Window::WndProc(msg, wp, lp);
+    result = self->ClassProc(msg, wp, lp);
   }
   if (msg == WM_NCDESTROY && FromHandle(hwnd) == self) {
     self->Detach();
@@ -138,6 +138,20 @@ LRESULT CALLBACK Window::Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT Window::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (PaintsWholeClient()) {
+    if (msg == WM_ERASEBKGND) return 1;
+    if (msg == WM_PAINT) {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      Paint(dc);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+  }
+  return ClassProc(msg, wp, lp);
+}
+
+LRESULT Window::ClassProc(UINT msg, WPARAM wp, LPARAM lp) {
   return classProc_ ? CallWindowProcW(classProc_, hwnd_, msg, wp, lp) : DefWindowProcW(hwnd_, msg, wp, lp);
 }
 

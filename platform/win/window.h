@@ -51,8 +51,13 @@ class Window {
   // pass through WndProc on their way to the class's own procedure.
   bool CreateSystemWin(DWORD exStyle, const wchar_t* className, const std::wstring& text, DWORD style, int x,
                        int y, int w, int h, HWND parent);
-  // Messages of the window; by default the class's own handling.
+  // Messages of the window; by default the class's own handling, or Paint
+  // for a window that paints its whole client.
   virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+  // A window that covers every pixel of its client in Paint: WM_PAINT comes
+  // there, and the background is never erased first (that would flicker).
+  virtual bool PaintsWholeClient() const { return false; }
+  virtual void Paint(HDC dc) { (void)dc; }
   // A notification this window sent its parent (WM_COMMAND's code).
   virtual void OnCommand(int code) { (void)code; }
   // The window has gone (WM_NCDESTROY); hWnd() is null already.
@@ -64,6 +69,7 @@ class Window {
   static LRESULT CALLBACK Trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void Attach(HWND hwnd);
   void Detach();
+  LRESULT ClassProc(UINT msg, WPARAM wp, LPARAM lp);
 
   WNDPROC classProc_ = nullptr;  // set for subclassed system windows
 };

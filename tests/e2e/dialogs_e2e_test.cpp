@@ -457,7 +457,7 @@ TEST_F(DialogsE2E, VersionShowsTheProgramsVersionAndClosesWithEnterEscOrOk) {
   SaveReadmeShot("version");
   Key(VK_RETURN);
   ASSERT_TRUE(WaitGone(dialog));
-  EXPECT_FALSE(IsWindow(dialog)) << "the version dialog unloads itself";
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000)) << "the version dialog unloads itself";
   EXPECT_TRUE(IsWindowEnabled(app_.MainWindow()));
 
   dialog = Open('V', kVersionCaption);

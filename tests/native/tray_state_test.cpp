@@ -107,12 +107,5 @@ TEST(TrayCallback, OnlyButtonReleasesAct) {
   }
 }
 
-TEST(TrayCallback, ReadsTheLowWordOfLParam) {
-  EXPECT_EQ(TrayActionForCallback(0x00010202), TrayAction::ActivateMain);
-  EXPECT_EQ(TrayActionForCallback(static_cast<int64_t>(0xFFFFFFFF00000205ull)), TrayAction::ActivateMainThenPopup);
-  EXPECT_EQ(TrayActionForCallback(0x02020000), TrayAction::Nothing);
-  EXPECT_EQ(TrayActionForCallback(-1), TrayAction::Nothing);
-}
-
 }  // namespace
 }  // namespace ocural
