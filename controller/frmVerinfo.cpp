@@ -94,19 +94,11 @@ void FrmVerinfo::Form_Load() {
 
 void FrmVerinfo::cmdOK_Click() { Unload(); }
 
-void FrmVerinfo::lblURL_MouseDown(int16_t Index, int Button, int Shift, float X, float Y) {
-  (void)Button;
-  (void)Shift;
-  (void)X;
-  (void)Y;
+void FrmVerinfo::lblURL_MouseDown(int16_t Index, int /*Button*/, int /*Shift*/, float /*X*/, float /*Y*/) {
   lblURL[Index].SetForeColor(kPressedColour);
 }
 
-void FrmVerinfo::lblURL_MouseUp(int16_t Index, int Button, int Shift, float X, float Y) {
-  (void)Button;
-  (void)Shift;
-  (void)X;
-  (void)Y;
+void FrmVerinfo::lblURL_MouseUp(int16_t Index, int /*Button*/, int /*Shift*/, float /*X*/, float /*Y*/) {
   lblURL[Index].SetForeColor(kLinkColour);
   const std::wstring address = lblURL[Index].Caption();
   if (ShellOpen) ShellOpen(address);
