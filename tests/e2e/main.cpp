@@ -6,11 +6,12 @@
 
 int main(int argc, char** argv) {
   // "--spin": a busy process that keeps one core loaded for the tests that
-  // need a busy machine; they end it, and it ends itself after a minute.
+  // need a busy machine; they end it, and it ends itself after five minutes (long enough for the
+  // slowest machine, short enough not to outlive a crashed run for long).
   if (argc > 1 && std::strcmp(argv[1], "--spin") == 0) {
     volatile unsigned long work = 0;
     const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 60000) {
+    while (GetTickCount() - start < 300000) {
       for (int i = 0; i < 1000000; ++i) work = work + 1;
     }
     return 0;
