@@ -6,8 +6,8 @@
 
 int main(int argc, char** argv) {
   // "--spin": a busy process that keeps one core loaded for the tests that
-  // need a busy machine; they end it, and it ends itself after five minutes (long enough for the
-  // slowest machine, short enough not to outlive a crashed run for long).
+  // need a busy machine. They end it; it ends itself after five minutes,
+  // long enough for a slow machine, short enough not to outlive a crash.
   if (argc > 1 && std::strcmp(argv[1], "--spin") == 0) {
     volatile unsigned long work = 0;
     const DWORD start = GetTickCount();
