@@ -40,7 +40,9 @@ def pe_machine(path):
 
 
 def run(tool, *args):
-    return subprocess.run([tool, *args], check=True, capture_output=True, text=True).stdout
+    # objdump translates its words ("large address aware") under other locales.
+    env = dict(os.environ, LC_ALL="C", LANGUAGE="C")
+    return subprocess.run([tool, *args], check=True, capture_output=True, text=True, env=env).stdout
 
 
 def check(exe):
