@@ -340,6 +340,8 @@ OcuralApp::OcuralApp() {
   CopyFileW((ExeFolder() + L"\\Ocural.exe").c_str(), PathOf(L"Ocural.exe").c_str(), FALSE);
 }
 
+OcuralApp::OcuralApp(const std::wstring& folder) : folder_(folder), ownFolder_(false) {}
+
 OcuralApp::~OcuralApp() {
   if (pi_.hProcess) {
     if (Running()) {
@@ -352,7 +354,7 @@ OcuralApp::~OcuralApp() {
     CloseHandle(pi_.hProcess);
     CloseHandle(pi_.hThread);
   }
-  RemoveTree(folder_);
+  if (ownFolder_) RemoveTree(folder_);
 }
 
 void OcuralApp::WriteFile(const std::wstring& name, const std::string& bytes) const {

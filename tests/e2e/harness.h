@@ -77,6 +77,9 @@ std::wstring SaveFailureShot(const std::string& name);
 class OcuralApp {
  public:
   OcuralApp();
+  // Runs the Ocural.exe that already lies in `folder` (an unpacked release),
+  // which is left as the program leaves it.
+  explicit OcuralApp(const std::wstring& folder);
   ~OcuralApp();
   OcuralApp(const OcuralApp&) = delete;
   OcuralApp& operator=(const OcuralApp&) = delete;
@@ -106,6 +109,7 @@ class OcuralApp {
 
  private:
   std::wstring folder_;
+  bool ownFolder_ = true;
   PROCESS_INFORMATION pi_{};
   mutable HWND main_ = nullptr;
 };
