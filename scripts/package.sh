@@ -48,6 +48,10 @@ dist="$root/dist"
 rm -rf "$root/build/package-$arch"
 mkdir -p "$stage" "$dist"
 
+# Dates in the zip and in the stripped exe's header come from the last commit,
+# so the same sources give the same package.
+export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)}"
+
 # The exe without any symbols; its debugging information beside the zip,
 # linked by name and checksum so that a debugger finds it there.
 cp "$build/Ocural.exe.debug" "$dist/$name.debug"
@@ -69,9 +73,8 @@ for src, dst, bom in (("docs/guide/README-ja.txt", "README-ja.txt", True),
         f.write((b"\xef\xbb\xbf" if bom else b"") + text.encode("utf-8"))
 EOF
 
-# The zip: one folder named after the release, entries in a fixed order and
-# dated by the last commit, so the same sources give the same zip.
-python3 - "$stage" "$dist/$name.zip" "$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)" <<'EOF'
+# The zip: one folder named after the release, entries in a fixed order.
+python3 - "$stage" "$dist/$name.zip" "$SOURCE_DATE_EPOCH" <<'EOF'
 import os, sys, time, zipfile
 stage, out, stamp = sys.argv[1], sys.argv[2], int(sys.argv[3])
 when = time.gmtime(max(stamp, 315532800))[:6]
