@@ -43,9 +43,9 @@ cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)" --target Ocural >&2
 version="$(sed -n 's/^#define OCURAL_PROJECT_VERSION "\(.*\)"$/\1/p' "$build/generated/version.h")"
 [ -n "$version" ] || { echo "package: no version in $build/generated/version.h" >&2; exit 1; }
 name="Ocural-$version$suffix"
-stage="$root/build/package-$arch/$name"
+stage="$root/build/release-stage-$arch/$name"
 dist="$root/dist"
-rm -rf "$root/build/package-$arch"
+rm -rf "$root/build/release-stage-$arch"
 mkdir -p "$stage" "$dist"
 
 # Dates in the zip and in the stripped exe's header come from the last commit,
