@@ -30,43 +30,6 @@ std::wstring PackageFolder() {
   return p;
 }
 
-std::wstring TextOf(HWND w) {
-  wchar_t text[256] = {};
-  GetWindowTextW(w, text, 256);
-  return text;
-}
-
-struct LabelSearch {
-  std::wstring text;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchLabel(HWND w, LPARAM lp) {
-  auto* s = reinterpret_cast<LabelSearch*>(lp);
-  wchar_t cls[64] = {};
-  GetClassNameW(w, cls, 64);
-  if (std::wstring(cls) == L"OcuralLabel" && TextOf(w) == s->text) {
-    s->found = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// The version the system reads from the exe's resource.
-std::wstring VersionOfExe(const std::wstring& path) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) return L"(no version resource)";
-  std::vector<BYTE> data(size);
-  VS_FIXEDFILEINFO* ffi = nullptr;
-  UINT len = 0;
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data()) ||
-      !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&ffi), &len) || !ffi) {
-    return L"(unreadable version)";
-  }
-  return VersionText(HIWORD(ffi->dwFileVersionMS), LOWORD(ffi->dwFileVersionMS), LOWORD(ffi->dwFileVersionLS));
-}
-
 std::wstring Profile(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
   wchar_t buf[260] = {};
   GetPrivateProfileStringW(section, key, L"", buf, 260, file.c_str());
@@ -88,22 +51,6 @@ SIZE BitmapSize(const std::wstring& path) {
   return s;
 }
 
-void Key(WORD vk) {
-  INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = vk;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof(INPUT));
-  Pump(150);
-}
-
-bool MenuOpen() {
-  for (HWND w = FindWindowW(L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
-    if (IsWindowVisible(w)) return true;
-  }
-  return false;
-}
-
 class PackageE2E : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -119,7 +66,7 @@ class PackageE2E : public ::testing::Test {
     MouseTo((lens.left + lens.right) / 2, (lens.top + lens.bottom) / 2);
     MouseDown(2);
     MouseUp(2);
-    ASSERT_TRUE(WaitFor(MenuOpen, 3000)) << "no menu";
+    ASSERT_NE(OpenMenu(), nullptr) << "no menu";
     Key(key);
   }
 };
@@ -168,9 +115,7 @@ TEST_F(PackageE2E, StartsWithTheBundledSkinShowsTheVersionOfItsResourceAndEndsCl
       },
       5000))
       << "no version box";
-  LabelSearch label{want, nullptr};
-  EnumChildWindows(box, &MatchLabel, reinterpret_cast<LPARAM>(&label));
-  EXPECT_NE(label.found, nullptr) << "no label reads " << std::string(want.begin(), want.end());
+  EXPECT_NE(ChildOf(box, L"OcuralLabel", want), nullptr) << "no label reads " << std::string(want.begin(), want.end());
   Key(VK_RETURN);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }, 5000));
 
