@@ -5,6 +5,7 @@
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/setup.sh" || exit 1
+export OCURAL_SETUP_DONE=1
 bash "$root/scripts/build.sh" all || { echo "build failed"; echo "0 passed, 1 failed"; exit 1; }
 . "$root/scripts/wine-env.sh"
 
@@ -21,6 +22,30 @@ python3 "$root/resources/check_art.py" "$root/build/win32/art" && checks+=(--che
   { checks+=(--check art=1); status=1; }
 python3 "$root/skins/check_skins.py" "$root/build/win32" && checks+=(--check skins=0) ||
   { checks+=(--check skins=1); status=1; }
+
+# The portable release as shipped (i686): its contents, then the hardening of
+# the exe it holds and of the build that runs here. The package of the build
+# that runs here is unpacked for the end-to-end suite (PackageE2E).
+echo "== release package and hardening"
+started=$SECONDS
+pkg="$root/build/package"
+pkg_rc=0
+zip="$(bash "$root/scripts/package.sh" i686 | tail -n 1)" &&
+  python3 "$root/scripts/check_package.py" "$zip" "$pkg/i686" || pkg_rc=1
+run_pkg=("$pkg"/i686/*/)
+if [ "$OCURAL_RUN_ARCH" = x86_64 ]; then
+  zip="$(bash "$root/scripts/package.sh" x86_64 | tail -n 1)" &&
+    python3 "$root/scripts/check_package.py" "$zip" "$pkg/run" || pkg_rc=1
+  run_pkg=("$pkg"/run/*/)
+fi
+checks+=(--check package=$pkg_rc)
+[ $pkg_rc = 0 ] || status=1
+export OCURAL_PACKAGE_DIR="${run_pkg[0]%/}"
+hardened=("$pkg"/i686/*/Ocural.exe)
+[ "$OCURAL_RUN_ARCH" = x86_64 ] && hardened+=("$root/build/win64/Ocural.exe")
+python3 "$root/scripts/check_hardening.py" "${hardened[@]}" && checks+=(--check hardening=0) ||
+  { checks+=(--check hardening=1); status=1; }
+echo "(packages and checks took $((SECONDS - started)) s)"
 
 echo "== native unit tests"
 (cd "$root/build/native" && ./native_tests --gtest_brief=1 --gtest_output="xml:$results/native_tests.xml") || status=1

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/core/vbmath.h"
+#include "platform/core/version_resource.h"
 #include "platform/win/program_path.h"
 
 namespace ocural::forms {
@@ -24,27 +25,11 @@ const VersionNumbers& ReadVersion() {
     const DWORD size = SizeofResource(nullptr, res);
     const void* data = mem ? LockResource(mem) : nullptr;
     if (!data || size == 0) return r;
-    // VerQueryValue needs a writable copy.
-    std::vector<BYTE> copy(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
-    VS_FIXEDFILEINFO* ffi = nullptr;
-    UINT len = 0;
-    if (VerQueryValueW(copy.data(), L"\\", reinterpret_cast<void**>(&ffi), &len) && ffi &&
-        len >= sizeof(VS_FIXEDFILEINFO)) {
-      r.major = HIWORD(ffi->dwFileVersionMS);
-      r.minor = LOWORD(ffi->dwFileVersionMS);
-      r.revision = LOWORD(ffi->dwFileVersionLS);
-    }
-    struct LangCp {
-      WORD lang, cp;
-    }* tr = nullptr;
-    if (VerQueryValueW(copy.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&tr), &len) &&
-        tr && len >= sizeof(LangCp)) {
-      wchar_t key[64];
-      wsprintfW(key, L"\\StringFileInfo\\%04x%04x\\ProductName", tr->lang, tr->cp);
-      wchar_t* text = nullptr;
-      if (VerQueryValueW(copy.data(), key, reinterpret_cast<void**>(&text), &len) && text && len > 0) {
-        r.product = text;
-      }
+    if (const auto info = ParseVersionResource(static_cast<const std::uint8_t*>(data), size)) {
+      r.major = info->major;
+      r.minor = info->minor;
+      r.revision = info->revision;
+      r.product = info->product;
     }
     return r;
   }();

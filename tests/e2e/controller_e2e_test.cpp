@@ -13,29 +13,6 @@
 namespace ocural::e2e {
 namespace {
 
-HWND OpenMenu() {
-  HWND found = nullptr;
-  WaitFor(
-      [&] {
-        found = nullptr;
-        for (HWND w = FindWindowW(L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
-          if (IsWindowVisible(w)) found = w;
-        }
-        return found != nullptr;
-      },
-      3000);
-  return found;
-}
-
-void Key(WORD vk) {
-  INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = vk;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof(INPUT));
-  Pump(150);
-}
-
 std::string ClipboardText() {
   std::string text;
   for (int i = 0; i < 20; ++i) {

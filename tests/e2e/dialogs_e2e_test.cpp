@@ -21,15 +21,6 @@ constexpr wchar_t kSettingsCaption[] = L"ぴこら～の設定";
 constexpr wchar_t kChooserCaption[] = L"スキンの変更";
 constexpr wchar_t kVersionCaption[] = L"バージョン情報";
 
-void Key(WORD vk) {
-  INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = vk;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof(INPUT));
-  Pump(150);
-}
-
 // Alt held while the key is pressed: an access key.
 void AltKey(WORD vk) {
   INPUT in[4] = {};
@@ -42,32 +33,6 @@ void AltKey(WORD vk) {
   in[3].ki.dwFlags = KEYEVENTF_KEYUP;
   SendInput(4, in, sizeof(INPUT));
   Pump(200);
-}
-
-HWND OpenMenu() {
-  HWND found = nullptr;
-  WaitFor(
-      [&] {
-        found = nullptr;
-        for (HWND w = FindWindowW(L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
-          if (IsWindowVisible(w)) found = w;
-        }
-        return found != nullptr;
-      },
-      3000);
-  return found;
-}
-
-std::wstring TextOf(HWND w) {
-  wchar_t text[256] = {};
-  GetWindowTextW(w, text, 256);
-  return text;
-}
-
-std::wstring ClassOf(HWND w) {
-  wchar_t cls[64] = {};
-  GetClassNameW(w, cls, 64);
-  return cls;
 }
 
 // A visible top-level window of the program with this caption, or null.
@@ -88,28 +53,6 @@ bool WaitGone(HWND dialog) {
   return WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000);
 }
 
-struct ChildSearch {
-  std::wstring cls;
-  std::wstring text;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchChild(HWND w, LPARAM lp) {
-  auto* s = reinterpret_cast<ChildSearch*>(lp);
-  if ((s->cls.empty() || lstrcmpiW(ClassOf(w).c_str(), s->cls.c_str()) == 0) && TextOf(w) == s->text) {
-    s->found = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// A control anywhere inside the dialog by its class and text.
-HWND ChildOf(HWND dialog, const std::wstring& cls, const std::wstring& text) {
-  ChildSearch s{cls, text, nullptr};
-  EnumChildWindows(dialog, &MatchChild, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
-
 int Checked(HWND button) { return static_cast<int>(SendMessageW(button, BM_GETCHECK, 0, 0)); }
 
 POINT CentreOf(HWND w) {
@@ -126,19 +69,6 @@ bool Above(HWND upper, HWND lower) {
     if (w == lower) return true;
   }
   return false;
-}
-
-// The version numbers the executable carries.
-std::wstring VersionOfExe(const std::wstring& path) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) return L"(no version resource)";
-  std::vector<BYTE> data(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return L"(unreadable version)";
-  VS_FIXEDFILEINFO* ffi = nullptr;
-  UINT len = 0;
-  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&ffi), &len) || !ffi) return L"(no fixed info)";
-  return VersionText(HIWORD(ffi->dwFileVersionMS), LOWORD(ffi->dwFileVersionMS), LOWORD(ffi->dwFileVersionLS));
 }
 
 // Pictures for the README: the whole screen, next to the test log.

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "controller/core/version_text.h"
 #include "tests/common/pattern.h"
 
 namespace ocural::e2e {
@@ -51,6 +52,21 @@ void RemoveTree(const std::wstring& folder) {
     FindClose(h);
   }
   RemoveDirectoryW(folder.c_str());
+}
+
+struct ChildSearch {
+  std::wstring cls;
+  std::wstring text;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchChild(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<ChildSearch*>(lp);
+  if ((s->cls.empty() || lstrcmpiW(ClassOf(w).c_str(), s->cls.c_str()) == 0) && TextOf(w) == s->text) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
 }
 
 }  // namespace
@@ -340,6 +356,8 @@ OcuralApp::OcuralApp() {
   CopyFileW((ExeFolder() + L"\\Ocural.exe").c_str(), PathOf(L"Ocural.exe").c_str(), FALSE);
 }
 
+OcuralApp::OcuralApp(const std::wstring& folder) : folder_(folder), ownFolder_(false) {}
+
 OcuralApp::~OcuralApp() {
   if (pi_.hProcess) {
     if (Running()) {
@@ -352,7 +370,7 @@ OcuralApp::~OcuralApp() {
     CloseHandle(pi_.hProcess);
     CloseHandle(pi_.hThread);
   }
-  RemoveTree(folder_);
+  if (ownFolder_) RemoveTree(folder_);
 }
 
 void OcuralApp::WriteFile(const std::wstring& name, const std::string& bytes) const {
@@ -473,6 +491,61 @@ long OcuralApp::WaitExit(DWORD timeoutMs) {
   DWORD code = 0;
   GetExitCodeProcess(pi_.hProcess, &code);
   return static_cast<long>(code);
+}
+
+// ---------------------------------------------------------------- Keys, menus, controls
+
+void Key(WORD vk) {
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+  Pump(150);
+}
+
+HWND OpenMenu() {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        found = nullptr;
+        for (HWND w = FindWindowW(L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+          if (IsWindowVisible(w)) found = w;
+        }
+        return found != nullptr;
+      },
+      3000);
+  return found;
+}
+
+std::wstring TextOf(HWND w) {
+  wchar_t text[256] = {};
+  GetWindowTextW(w, text, 256);
+  return text;
+}
+
+std::wstring ClassOf(HWND w) {
+  wchar_t cls[64] = {};
+  GetClassNameW(w, cls, 64);
+  return cls;
+}
+
+HWND ChildOf(HWND dialog, const std::wstring& cls, const std::wstring& text) {
+  ChildSearch s{cls, text, nullptr};
+  EnumChildWindows(dialog, &MatchChild, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+std::wstring VersionOfExe(const std::wstring& path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  if (size == 0) return L"(no version resource)";
+  std::vector<BYTE> data(size);
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return L"(unreadable version)";
+  VS_FIXEDFILEINFO* ffi = nullptr;
+  UINT len = 0;
+  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&ffi), &len) || !ffi) return L"(no fixed info)";
+  return VersionText(HIWORD(ffi->dwFileVersionMS), LOWORD(ffi->dwFileVersionMS), LOWORD(ffi->dwFileVersionLS));
 }
 
 }  // namespace ocural::e2e

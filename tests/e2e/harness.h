@@ -67,6 +67,18 @@ void ClickAt(int x, int y, int button = 1);
 // can click: each follows the last well within the double-click time.
 void QuickClicks(int x, int y, int count, int button = 1);
 
+// One key pressed and released, then 150 ms for the program to answer.
+void Key(WORD vk);
+// The open popup menu (class #32768), or null when none opens within 3 s.
+HWND OpenMenu();
+std::wstring TextOf(HWND w);
+std::wstring ClassOf(HWND w);
+// A control anywhere inside `parent` by its class (any when empty) and text.
+HWND ChildOf(HWND parent, const std::wstring& cls, const std::wstring& text);
+// The version in an exe's resource, read the system's way (VERSION.dll) and
+// written as the version box writes it.
+std::wstring VersionOfExe(const std::wstring& path);
+
 // Icons in Wine's stand-alone notification area.
 int TrayIcons();
 
@@ -77,6 +89,9 @@ std::wstring SaveFailureShot(const std::string& name);
 class OcuralApp {
  public:
   OcuralApp();
+  // Runs the Ocural.exe that already lies in `folder` (an unpacked release),
+  // which is left as the program leaves it.
+  explicit OcuralApp(const std::wstring& folder);
   ~OcuralApp();
   OcuralApp(const OcuralApp&) = delete;
   OcuralApp& operator=(const OcuralApp&) = delete;
@@ -106,6 +121,7 @@ class OcuralApp {
 
  private:
   std::wstring folder_;
+  bool ownFolder_ = true;
   PROCESS_INFORMATION pi_{};
   mutable HWND main_ = nullptr;
 };
