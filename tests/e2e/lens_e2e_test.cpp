@@ -108,7 +108,16 @@ TEST_F(LensE2E, AtFactorOneTheLensShowsTheScreenPixelForPixel) {
   ASSERT_TRUE(app_.Start());
   ASSERT_TRUE(app_.WaitForMainWindow());
   EXPECT_EQ(WaitForLens(app_, 1, 0), "");
-  const RECT lens = app_.LensRect();
+  // Read while no snapshot has the window above the screen.
+  RECT lens{};
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const RECT before = app_.WindowRect();
+        lens = app_.LensRect();
+        const RECT after = app_.WindowRect();
+        return before.top >= 0 && EqualRect(&before, &after);
+      },
+      5000));
   const ExpectedSource src = SourceFor(lens, 1);
   EXPECT_EQ(src.x, lens.left);
   EXPECT_EQ(src.y, lens.top);
