@@ -12,6 +12,7 @@
 #include "magnifier/mdlCommon.h"
 #include "magnifier/own_pixels.h"
 #include "platform/core/vbmath.h"
+#include "platform/win/controls.h"
 #include "resources/resource.h"
 #include "platform/win/locale.h"
 #include "settings/core/ini_access.h"
@@ -21,8 +22,10 @@ namespace ocural {
 
 namespace {
 constexpr COLORREF kBodyColour = RGB(192, 255, 192);
-constexpr int kClientWidth = 201;
-constexpr int kClientHeight = 225;
+// The window's size is kept in twips (201 x 225 pixels at 96 DPI), so it
+// grows with the display scale; its elements are placed in pixels and do not.
+constexpr double kClientWidthTwips = 3015;
+constexpr double kClientHeightTwips = 3375;
 // The longest a snapshot waits for the place the window left to be repainted.
 constexpr DWORD kReadyWaitMs = 250;
 
@@ -98,7 +101,8 @@ class FrmOcural::Host : public MainWindowHost {
 void FrmOcural::Load() {
   if (IsLoaded()) return;
   SetBackColor(kBodyColour);
-  if (!CreateForm(WS_EX_TOOLWINDOW, WS_POPUP | WS_CLIPCHILDREN, L"Pebwick Ocural", kClientWidth, kClientHeight)) {
+  if (!CreateForm(WS_EX_TOOLWINDOW, WS_POPUP | WS_CLIPCHILDREN, L"Pebwick Ocural",
+                  forms::TwipsToPixelsX(kClientWidthTwips), forms::TwipsToPixelsY(kClientHeightTwips))) {
     return;
   }
   handCursor_ = LoadCursorW(forms::App::Instance(), MAKEINTRESOURCEW(IDC_POINTHAND));

@@ -26,7 +26,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 MAKE_ART = os.path.join(HERE, "make_art.py")
 FILES = ("ocural.ico", "hand.cur", "ocural_preview.png", "hand_preview.png")
 
-ICON_SIZES = (16, 32, 48)
+ICON_SIZES = (16, 32, 48, 64)
 HOTSPOT = (12, 1)
 
 

@@ -4,7 +4,7 @@
 Usage:  python3 make_art.py OUTPUT_DIR
 
 Writes into OUTPUT_DIR (created when missing):
-  ocural.ico          program icon, 16/32/48 px, 32-bit BGRA with alpha
+  ocural.ico          program icon, 16/32/48/64 px, 32-bit BGRA with alpha
   hand.cur            pointing-hand cursor, 32x32, 16 colours, hot spot (12,1)
   ocural_preview.png  the icon enlarged, for a person to look at
   hand_preview.png    the cursor enlarged, hot spot framed in red
@@ -55,7 +55,7 @@ GLASS_DARK = (104, 164, 226)
 WOOD_LIGHT = (150, 72, 40)
 WOOD_DARK = (74, 30, 16)
 
-ICON_SIZES = (16, 32, 48)
+ICON_SIZES = (16, 32, 48, 64)
 
 
 def icon_geometry(size):

@@ -70,10 +70,32 @@ for suite in win_tests e2e_tests; do
     --gtest_output="xml:$(winepath_out="$results/$suite.xml"; echo "Z:${winepath_out//\//\\}")" || status=1
 done
 
+# The checks whose numbers depend on the display scale, again at other DPI
+# settings (the runs above are at 96), and at 192 on a small and a large screen.
+dpi_win='DialogLayoutWin.*:*ElementsCaptionsAndPlaces*:*ElementsTextsAndPlaces*'
+dpi_e2e='LensE2E.StartsIn*:LensE2E.AtFactorOne*:SettingsE2E.FirstStart*:SettingsE2E.Reopens*'
+dpi_e2e+=':SkinE2E.TopLeftColour*:SkinChooserE2E.EachDialogOpens*'
+dpi_reports=()
+for run in 120x1024x768 144x1024x768 192x1024x768 192x2048x1536; do
+  dpi="${run%%x*}" size="${run#*x}"
+  echo "== display scale $dpi DPI on $size"
+  ocural_stop_wine; ocural_stop_xvfb
+  ocural_start_xvfb "$size" || { status=1; continue; }
+  ocural_set_dpi "$dpi"
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+  for suite in win_tests e2e_tests; do
+    filter="$dpi_win"; [ "$suite" = e2e_tests ] && filter="$dpi_e2e"
+    report="$results/$suite-$run.xml"
+    dpi_reports+=("$report")
+    OCURAL_TEST_DPI="$dpi" OCURAL_WINE_TIMEOUT=600 "$root/scripts/wine-run.sh" "$winbuild/$suite.exe" \
+      --gtest_brief=1 --gtest_filter="$filter" --gtest_output="xml:Z:${report//\//\\}" || status=1
+  done
+done
+
 # Screenshots kept by the end-to-end tests (failures, and the README's).
 for bmp in "$results"/*.bmp; do
   [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
 done
 python3 "$root/scripts/summarize.py" "${checks[@]}" "$results/native_tests.xml" "$results/win_tests.xml" \
-  "$results/e2e_tests.xml" || status=1
+  "$results/e2e_tests.xml" "${dpi_reports[@]}" || status=1
 exit $status

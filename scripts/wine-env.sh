@@ -60,6 +60,22 @@ ocural_fresh_prefix() {
   # Without a window manager, "managed" windows make every move wait for one.
   timeout 60 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
     </dev/null >>"$WINEPREFIX.boot.log" 2>&1 || true
+  # Wine's own Marlett draws the caption buttons' symbols. This Wine looks
+  # for it only in the prefix's font folder, where the prefix set-up does
+  # not put it.
+  local marlett=/usr/share/wine/fonts/marlett.ttf
+  [ -f "$marlett" ] && cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
+  timeout 60 "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
+}
+
+# Sets the display scale of the prefix in $WINEPREFIX to $1 DPI (96 = 100 %).
+# Wine 8 reads the system DPI from HKCU\Control Panel\Desktop, LogPixels
+# (REG_DWORD), and only without it from HKEY_CURRENT_CONFIG\Software\Fonts;
+# HKCU\Software\Wine\Fonts is not read. Each process reads it once at its
+# start, so the wineserver is stopped: later processes all see the new value.
+ocural_set_dpi() {
+  timeout 60 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    </dev/null >>"$WINEPREFIX.boot.log" 2>&1 || return 1
   timeout 60 "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
 }
 

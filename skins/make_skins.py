@@ -331,7 +331,7 @@ def round_skin():
     values = {
         "name": "Round loupe",
         "author": "Ocural project",
-        "description": "Brass loupe with a wooden handle, + and - on the handle zoom in and out",
+        "description": "Brass loupe, zoom keys on its handle",
         "base": PICTURE_FOLDER + "\\round_base.bmp",
         "lens": PICTURE_FOLDER + "\\round_lens.bmp",
         "lensoffsetx": offset,
@@ -420,7 +420,7 @@ def plain_skin():
     values = {
         "name": "Plain glass",
         "author": "Ocural project",
-        "description": "Square glass in a brushed metal case with zoom buttons",
+        "description": "Square glass in a metal case",
         "base": PICTURE_FOLDER + "\\plain_base.bmp",
         "lens": PICTURE_FOLDER + "\\plain_lens.bmp",
         "lensoffsetx": PLAIN_LENS_AT[0],

@@ -1,5 +1,7 @@
 #include "platform/win/dialog_form.h"
 
+#include "platform/core/placement.h"
+
 namespace ocural::forms {
 namespace {
 
@@ -51,12 +53,20 @@ bool DialogForm::CreateDialogForm(const std::wstring& caption, double clientWidt
   }
   // Owned, so no taskbar button; ShowModal hands it to the real owner.
   SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(HiddenOwner()));
-  // Centred on the whole screen.
+  // Centred on the whole screen, with the caption on the work area: at a
+  // large display scale on a small screen a dialog can be larger than that.
   RECT r{};
   GetWindowRect(hwnd_, &r);
   const int w = r.right - r.left, h = r.bottom - r.top;
-  SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0,
-               0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+  const RECT centred{(screenW - w) / 2, (screenH - h) / 2, (screenW - w) / 2 + w, (screenH - h) / 2 + h};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  RECT work{0, 0, screenW, screenH};
+  if (GetMonitorInfoW(MonitorFromRect(&centred, MONITOR_DEFAULTTOPRIMARY), &monitor)) work = monitor.rcWork;
+  const WindowPlace place =
+      CentredOnWorkArea(w, h, screenW, screenH, {work.left, work.top, work.right, work.bottom});
+  SetWindowPos(hwnd_, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   // A fixed frame: the system menu offers moving and closing only.
   if (HMENU sys = GetSystemMenu(hwnd_, FALSE)) {
     for (UINT item : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) DeleteMenu(sys, item, MF_BYCOMMAND);

@@ -22,7 +22,8 @@ constexpr VbBool kVbTrue = -1;
 constexpr VbBool kVbFalse = 0;
 
 // A modal dialog: fixed dialog frame with a close box, no minimise or
-// maximise box, no taskbar button, laid out in twips, centred on the screen.
+// maximise box, no taskbar button, laid out in twips, centred on the screen
+// with its caption on the work area.
 // Tab, arrow keys, Enter, Esc and access keys work as in the system's own
 // dialogs; the tab order is the order in which the elements are created.
 class DialogForm : public Form {

@@ -52,8 +52,8 @@ class ControllerE2E : public ::testing::Test {
   }
   void StartWith(const std::string& extra, int zoom = 2) {
     app_.WriteFile(L"Ocural.ini",
-                   "[OcuralSetting]\r\nLastX=4500\r\nLastY=3000\r\nLastMagnification=" + std::to_string(zoom) +
-                       "\r\n" + extra);
+                   "[OcuralSetting]\r\n" + PlaceAt(300, 200) + "LastMagnification=" + std::to_string(zoom) + "\r\n" +
+                       extra);
     ASSERT_TRUE(app_.Start());
     ASSERT_TRUE(app_.WaitForMainWindow());
     ASSERT_EQ(WaitForLens(app_, zoom, 0), "");
@@ -147,7 +147,7 @@ std::string Notation(COLORREF c, int mode) {
 TEST_F(ControllerE2E, ColourPickInAllFourNotations) {
   for (int mode = 0; mode < 4; ++mode) {
     OcuralApp app;
-    app.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\nLastX=4500\r\nLastY=3000\r\nColorPicker=1\r\nColorPickMode=" +
+    app.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\n" + PlaceAt(300, 200) + "ColorPicker=1\r\nColorPickMode=" +
                                      std::to_string(mode) + "\r\n");
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.WaitForMainWindow());

@@ -35,6 +35,14 @@ void AltKey(WORD vk) {
   Pump(200);
 }
 
+std::string Utf8(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n > 0 ? n : 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
+  out.resize(out.size() - 1);
+  return out;
+}
+
 // A visible top-level window of the program with this caption, or null.
 HWND DialogOf(const OcuralApp& app, const wchar_t* caption) {
   for (HWND w : app.Windows()) {
@@ -71,6 +79,29 @@ bool Above(HWND upper, HWND lower) {
   return false;
 }
 
+// Where a dialog opens: centred on the screen when it fits the work area;
+// when it does not, as far left and up as it fits, but never with its
+// top-left corner or its caption off the work area.
+void ExpectPlacedOnTheWorkArea(HWND dialog) {
+  RECT r{}, work{};
+  GetWindowRect(dialog, &r);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  const int centredX = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, centredY = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+  const std::string what = Utf8(TextOf(dialog));
+  if (w <= work.right - work.left) {
+    EXPECT_NEAR(r.left, centredX, 1) << what;
+  } else {
+    EXPECT_EQ(r.left, work.left) << what << " is wider than the work area";
+  }
+  if (h <= work.bottom - work.top) {
+    EXPECT_NEAR(r.top, centredY, 1) << what;
+  } else {
+    EXPECT_EQ(r.top, work.top) << what << " is taller than the work area";
+  }
+  EXPECT_LE(r.top + GetSystemMetrics(SM_CYCAPTION), work.bottom) << what << ": the caption is on the work area";
+}
+
 // Pictures for the README: the whole screen, next to the test log.
 void SaveReadmeShot(const std::string& name) {
   Pump(300);  // let the last paint reach the screen
@@ -88,7 +119,7 @@ class DialogsE2E : public ::testing::Test {
   // Starts the program; without a skin, waits for the first lens too.
   void StartWith(const std::string& extra, bool skinned = false) {
     app_.WriteFile(L"Ocural.ini",
-                   "[OcuralSetting]\r\nLastX=4500\r\nLastY=3000\r\nLastMagnification=2\r\n" + extra);
+                   "[OcuralSetting]\r\n" + PlaceAt(300, 200) + "LastMagnification=2\r\n" + extra);
     ASSERT_TRUE(app_.Start());
     ASSERT_TRUE(app_.WaitForMainWindow());
     if (skinned) {
@@ -124,13 +155,11 @@ class DialogsE2E : public ::testing::Test {
   HWND Open(WORD key, const wchar_t* caption) {
     MenuItem(key);
     HWND dialog = WaitForDialog(app_, caption);
-    // Each dialog comes up centred on the screen, above the magnifier, which
-    // waits for it.
+    // Each dialog comes up above the magnifier, which waits for it, centred
+    // on the screen where it fits the work area, and with its caption on
+    // the work area where it does not.
     if (dialog) {
-      RECT r{};
-      GetWindowRect(dialog, &r);
-      EXPECT_NEAR(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2, 1) << TextOf(dialog);
-      EXPECT_NEAR(r.top, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2, 1) << TextOf(dialog);
+      ExpectPlacedOnTheWorkArea(dialog);
       EXPECT_EQ(GetWindow(dialog, GW_OWNER), app_.MainWindow());
       EXPECT_TRUE(Topmost(dialog));
       EXPECT_FALSE(IsWindowEnabled(app_.MainWindow()));
@@ -376,7 +405,7 @@ TEST_F(DialogsE2E, VersionShowsTheProgramsVersionAndClosesWithEnterEscOrOk) {
   ASSERT_NE(image, nullptr);
   RECT ir{};
   GetWindowRect(image, &ir);
-  EXPECT_EQ(ir.right - ir.left, 32);
+  EXPECT_EQ(ir.right - ir.left, PixelsOf(480)) << "480 twips";
   Pump(300);
   ScreenShot shot;
   std::set<COLORREF> colours;
@@ -404,6 +433,46 @@ TEST_F(DialogsE2E, VersionShowsTheProgramsVersionAndClosesWithEnterEscOrOk) {
   ASSERT_TRUE(WaitGone(dialog));
   EXPECT_TRUE(app_.Running());
   ASSERT_EQ(WaitForLens(app_, 2, 0), "");
+}
+
+// Keeps a picture of the dialog, as much of it as is on the screen.
+void SaveDialogShot(HWND dialog, const std::string& name) {
+  Pump(300);  // let the last paint reach the screen
+  RECT r{}, screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, on{};
+  GetWindowRect(dialog, &r);
+  if (IntersectRect(&on, &r, &screen)) {
+    SaveShotOf(on, "dialog-" + std::to_string(ScreenDpi()) + "dpi-" + std::to_string(screen.right) + "x" +
+                       std::to_string(screen.bottom) + "-" + name);
+  }
+}
+
+// Opened by the program, each dialog has its client area in twips at the
+// real display scale, and lies on the work area even where it is larger
+// (at 192 DPI on a 1024 x 768 screen the skin chooser is wider than that).
+// Its elements' layout is checked in the dialogs' own tests.
+TEST_F(SkinChooserE2E, EachDialogOpensOnTheWorkAreaAtTheDisplayScale) {
+  ASSERT_NO_FATAL_FAILURE(StartWith("AlwaysTop=0\r\nLastSkin=round.vsk\r\n", true));
+  struct DialogCase {
+    WORD key;
+    const wchar_t* caption;
+    int widthTwips, heightTwips;
+    const char* name;
+  };
+  const DialogCase dialogs[] = {{'S', kSettingsCaption, 4935, 2775, "settings"},
+                                {'K', kChooserCaption, 7920, 3000, "skin-chooser"},
+                                {'V', kVersionCaption, 6360, 1425, "version"}};
+  for (const DialogCase& d : dialogs) {
+    SCOPED_TRACE(d.name);
+    HWND dialog = Open(d.key, d.caption);
+    ASSERT_NE(dialog, nullptr);
+    SaveDialogShot(dialog, d.name);
+    RECT client{};
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, PixelsOf(d.widthTwips)) << ScreenDpi() << " DPI";
+    EXPECT_EQ(client.bottom, PixelsOf(d.heightTwips)) << ScreenDpi() << " DPI";
+    Key(VK_ESCAPE);
+    ASSERT_TRUE(WaitGone(dialog));
+  }
 }
 
 }  // namespace

@@ -7,10 +7,10 @@
 namespace ocural::e2e {
 namespace {
 
-// Opens the window at (300, 200) pixels, 15 twips each.
+// Opens the window at (300, 200) pixels.
 std::string SettingsAt(int magnification, const char* extra = "") {
-  return std::string("[OcuralSetting]\r\nLastX=4500\r\nLastY=3000\r\nLastMagnification=") +
-         std::to_string(magnification) + "\r\n" + extra;
+  return "[OcuralSetting]\r\n" + PlaceAt(300, 200) + "LastMagnification=" + std::to_string(magnification) + "\r\n" +
+         extra;
 }
 
 class DragZoomE2E : public ::testing::Test {

@@ -2,8 +2,10 @@
 
 #include <shellapi.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iomanip>
 #include <sstream>
 
 #include "controller/core/version_text.h"
@@ -70,6 +72,40 @@ BOOL CALLBACK MatchChild(HWND w, LPARAM lp) {
 }
 
 }  // namespace
+
+int ScreenDpi() {
+  static const int dpi = GetDeviceCaps(win::WindowDC(nullptr).get(), LOGPIXELSX);
+  return dpi;
+}
+
+double TwipsOf(int pixels) { return pixels * 1440.0 / ScreenDpi(); }
+
+int PixelsOf(double twips) { return static_cast<int>(std::nearbyint(twips * ScreenDpi() / 1440.0)); }
+
+std::string PlaceAt(int x, int y) {
+  // Whole twips at every scale the tests run at: no rounding on the way in.
+  return "LastX=" + TwipsText(x) + "\r\nLastY=" + TwipsText(y) + "\r\n";
+}
+
+std::string TwipsText(int pixels) {
+  std::ostringstream s;
+  s << std::setprecision(9) << TwipsOf(pixels);
+  return s.str();
+}
+
+SIZE DesignedClient() {
+  struct Row {
+    int dpi;
+    SIZE client;
+  };
+  // 3015 / (1440 / dpi) and 3375 / (1440 / dpi), halves to even: 301.5 and
+  // 337.5 at 144 DPI give 302 and 338.
+  static const Row rows[] = {{96, {201, 225}}, {120, {251, 281}}, {144, {302, 338}}, {192, {402, 450}}};
+  for (const Row& r : rows) {
+    if (r.dpi == ScreenDpi()) return r.client;
+  }
+  return {0, 0};
+}
 
 DWORD Now() { return GetTickCount(); }
 
@@ -291,12 +327,14 @@ DWORD WINAPI PatternWindow::ThreadMain(void* param) {
 
 // ---------------------------------------------------------------- ScreenShot
 
-ScreenShot::ScreenShot() {
-  const int w = GetSystemMetrics(SM_CXSCREEN);
-  const int h = GetSystemMetrics(SM_CYSCREEN);
+ScreenShot::ScreenShot() : ScreenShot(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}) {}
+
+ScreenShot::ScreenShot(const RECT& area) {
+  const int w = area.right - area.left;
+  const int h = area.bottom - area.top;
   image_.Create(w, h);
   win::WindowDC screen(nullptr);
-  BitBlt(image_.dc(), 0, 0, w, h, screen.get(), 0, 0, SRCCOPY);
+  BitBlt(image_.dc(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY);
   GdiFlush();
 }
 
@@ -332,14 +370,18 @@ bool ScreenShot::SaveBmp(const std::wstring& path) const {
   return static_cast<bool>(out);
 }
 
-std::wstring SaveFailureShot(const std::string& name) {
+std::wstring SaveShotOf(const RECT& area, const std::string& name) {
   std::wstring wname(name.begin(), name.end());
   for (auto& c : wname) {
     if (c == L'/' || c == L'\\' || c == L':') c = L'_';
   }
   const std::wstring path = ArtifactsFolder() + L"\\" + wname + L".bmp";
-  ScreenShot().SaveBmp(path);
+  ScreenShot(area).SaveBmp(path);
   return path;
+}
+
+std::wstring SaveFailureShot(const std::string& name) {
+  return SaveShotOf(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, name);
 }
 
 // ---------------------------------------------------------------- OcuralApp

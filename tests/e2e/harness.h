@@ -13,6 +13,24 @@
 
 namespace ocural::e2e {
 
+// The display scale the program runs at: the system DPI (96 is 100 %). The
+// test process is DPI aware, so it reads the same pixels as the program.
+int ScreenDpi();
+// Twips of `pixels` at that scale (15 a pixel at 96 DPI, 7.5 at 192).
+double TwipsOf(int pixels);
+// Pixels of `twips`, rounded to the nearest, halves to even.
+int PixelsOf(double twips);
+// Settings lines that open the main window with its top-left at (x, y)
+// pixels: "LastX=..\r\nLastY=..\r\n".
+std::string PlaceAt(int x, int y);
+// A window position as the settings file holds it: twips as decimal text,
+// without a decimal point when whole ("4500", "922.5").
+std::string TwipsText(int pixels);
+// The client size of the main window's designed look at this scale: its
+// 3015 x 3375 twips (201 x 225 pixels at 96 DPI) from a table worked out by
+// hand; {0, 0} at a scale the table does not hold.
+SIZE DesignedClient();
+
 // Milliseconds since an arbitrary start.
 DWORD Now();
 // Polls `done` until it holds or `timeoutMs` passes; pumps this thread's messages meanwhile.
@@ -48,6 +66,8 @@ class PatternWindow {
 class ScreenShot {
  public:
   ScreenShot();
+  // Only `area` of the screen; At() counts from its top-left corner.
+  explicit ScreenShot(const RECT& area);
   COLORREF At(int x, int y) const { return image_.Pixel(x, y); }
   int Width() const { return image_.width(); }
   int Height() const { return image_.height(); }
@@ -84,6 +104,8 @@ int TrayIcons();
 
 // Keeps a screenshot next to the test log; returns its path.
 std::wstring SaveFailureShot(const std::string& name);
+// Keeps a shot of `area` of the screen next to the test log.
+std::wstring SaveShotOf(const RECT& area, const std::string& name);
 
 // Ocural.exe running in a fresh application folder.
 class OcuralApp {

@@ -29,10 +29,14 @@ TEST_F(LensE2E, StartsInItsDesignedLookWithoutATaskbarButton) {
   ASSERT_TRUE(app_.Start());
   ASSERT_TRUE(app_.WaitForMainWindow());
   HWND w = app_.MainWindow();
+  // The window measures in twips, its elements in pixels: at a larger scale
+  // the body grows and the lens and buttons keep their pixels.
+  const SIZE designed = DesignedClient();
+  ASSERT_GT(designed.cx, 0) << "no designed size for " << ScreenDpi() << " DPI";
   RECT client{};
   GetClientRect(w, &client);
-  EXPECT_EQ(client.right, 201);
-  EXPECT_EQ(client.bottom, 225);
+  EXPECT_EQ(client.right, designed.cx);
+  EXPECT_EQ(client.bottom, designed.cy);
   // Read the places while no snapshot is being taken (during one the window
   // stands above the screen).
   ASSERT_EQ(WaitForLens(app_, 2, 0), "");
@@ -45,7 +49,7 @@ TEST_F(LensE2E, StartsInItsDesignedLookWithoutATaskbarButton) {
         return wr.top >= 0 && EqualRect(&wr, &again);
       },
       5000));
-  EXPECT_EQ(wr.right - wr.left, 201) << "no border";
+  EXPECT_EQ(wr.right - wr.left, designed.cx) << "no border";
   const LONG ex = GetWindowLongW(w, GWL_EXSTYLE);
   EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
   EXPECT_FALSE(ex & WS_EX_APPWINDOW);
@@ -94,6 +98,30 @@ TEST_F(LensE2E, LensShowsTheScreenUnderItAtTheStartFactorTwo) {
   ASSERT_TRUE(app_.Start());
   ASSERT_TRUE(app_.WaitForMainWindow());
   EXPECT_EQ(WaitForLens(app_, 2, 0), "");
+}
+
+TEST_F(LensE2E, AtFactorOneTheLensShowsTheScreenPixelForPixel) {
+  // The lens at (340, 230): at even places the centre's halves round back to
+  // the lens's own rectangle, so each lens pixel must show the screen pixel
+  // under it, each once.
+  app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\n" + PlaceAt(332, 222) + "LastMagnification=1\r\n");
+  ASSERT_TRUE(app_.Start());
+  ASSERT_TRUE(app_.WaitForMainWindow());
+  EXPECT_EQ(WaitForLens(app_, 1, 0), "");
+  // Read while no snapshot has the window above the screen.
+  RECT lens{};
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const RECT before = app_.WindowRect();
+        lens = app_.LensRect();
+        const RECT after = app_.WindowRect();
+        return before.top >= 0 && EqualRect(&before, &after);
+      },
+      5000));
+  const ExpectedSource src = SourceFor(lens, 1);
+  EXPECT_EQ(src.x, lens.left);
+  EXPECT_EQ(src.y, lens.top);
+  EXPECT_EQ(src.width, lens.right - lens.left);
 }
 
 TEST_F(LensE2E, EveryMoveTakesANewSnapshotAndNothingElseDoes) {

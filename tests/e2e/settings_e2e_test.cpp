@@ -44,7 +44,7 @@ TEST_F(SettingsE2E, FirstStartWritesTheNineKeysInOrder) {
   Close();
   const std::string want = "[OcuralSetting]\r\nAlwaysTop=1\r\nColorPicker=0\r\nNoLoadSkin=0\r\nShowTrayIcon=1\r\n"
                            "ColorPickMode=0\r\nLastSkin=\r\nLastX=" +
-                           std::to_string(r.left * 15) + "\r\nLastY=" + std::to_string(r.top * 15) +
+                           TwipsText(r.left) + "\r\nLastY=" + TwipsText(r.top) +
                            "\r\nLastMagnification=2\r\n";
   EXPECT_EQ(app_.ReadFile(L"Ocural.ini"), want);
 }
@@ -54,8 +54,10 @@ TEST_F(SettingsE2E, ReopensWhereItWasClosedAtTheSavedFactor) {
                  "[OcuralSetting]\r\nAlwaysTop=0\r\nColorPicker=1\r\nNoLoadSkin=1\r\nShowTrayIcon=0\r\n"
                  "ColorPickMode=3\r\nLastSkin=none.vsk\r\nLastX=6000\r\nLastY=2250.4\r\nLastMagnification=5\r\n");
   RunOnce(5);
-  EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().left == 400 && app_.WindowRect().top == 150; }, 3000))
-      << "6000 and 2250 twips are 400 and 150 pixels";
+  // 2250.4 reads as 2250 twips.
+  const int x = PixelsOf(6000), y = PixelsOf(2250);
+  EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().left == x && app_.WindowRect().top == y; }, 3000))
+      << "6000 and 2250 twips are " << x << " and " << y << " pixels";
   EXPECT_FALSE(Topmost());
   // Move it, then close: the new place is saved with the other values as read.
   MoveWindowTo(app_.MainWindow(), 123, 234);
@@ -63,14 +65,15 @@ TEST_F(SettingsE2E, ReopensWhereItWasClosedAtTheSavedFactor) {
   Close();
   EXPECT_EQ(app_.ReadFile(L"Ocural.ini"),
             "[OcuralSetting]\r\nAlwaysTop=0\r\nColorPicker=1\r\nNoLoadSkin=1\r\nShowTrayIcon=0\r\n"
-            "ColorPickMode=3\r\nLastSkin=\r\nLastX=1845\r\nLastY=3510\r\nLastMagnification=5\r\n");
+            "ColorPickMode=3\r\nLastSkin=\r\n" + PlaceAt(123, 234) + "LastMagnification=5\r\n");
 }
 
 TEST_F(SettingsE2E, NegativeOrJunkPlacesKeepTheSystemPlaceAndJunkFactorGivesTwo) {
   app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\nLastX=-45\r\nLastY= 1.5e3 \r\nLastMagnification=yes\r\n");
   RunOnce(2);
-  EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().top == 100; }, 3000)) << "1.5e3 twips is 100 pixels";
-  EXPECT_EQ(app_.WindowRect().left, (1024 - 201) / 2) << "the first place, centred";
+  EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().top == PixelsOf(1500); }, 3000)) << "1.5e3 twips";
+  EXPECT_EQ(app_.WindowRect().left, (GetSystemMetrics(SM_CXSCREEN) - DesignedClient().cx) / 2)
+      << "the first place, centred";
   Close();
 }
 

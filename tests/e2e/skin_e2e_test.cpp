@@ -30,10 +30,10 @@ constexpr COLORREF kOutArea = RGB(0, 160, 70);
 // The designed look's body.
 constexpr COLORREF kDesignedBody = RGB(192, 255, 192);
 
-// Opens the window at (300, 200) pixels, 15 twips each.
+// Opens the window at (300, 200) pixels.
 std::string SettingsWith(const std::string& skin, int magnification = 2) {
-  return "[OcuralSetting]\r\nLastSkin=" + skin + "\r\nLastX=4500\r\nLastY=3000\r\nLastMagnification=" +
-         std::to_string(magnification) + "\r\n";
+  return "[OcuralSetting]\r\nLastSkin=" + skin + "\r\n" + PlaceAt(300, 200) +
+         "LastMagnification=" + std::to_string(magnification) + "\r\n";
 }
 
 class SkinE2E : public ::testing::Test {
@@ -196,7 +196,7 @@ std::string LensBoxShows(const ScreenShot& shot, const RECT& box, int zoom, cons
 TEST_F(SkinE2E, RoundSkinGivesThePictureSizeAndOutlineAndComesBack) {
   app_.CopyFromBuild(L"round.vsk");
   app_.CopyFromBuild(L"skins");
-  app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\nLastSkin=round.vsk\r\nLastX=3000\r\nLastY=1500\r\n");
+  app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\nLastSkin=round.vsk\r\n" + PlaceAt(200, 100));
   ASSERT_TRUE(app_.Start());
   ASSERT_TRUE(app_.WaitForMainWindow());
   ASSERT_TRUE(WaitFor([&] { return app_.WindowRect().top == 100; }, 5000));
@@ -512,8 +512,8 @@ void ExpectMessageThenDesignedLook(OcuralApp& app, const wchar_t* message) {
   EXPECT_EQ(MessageBoxOf(app), nullptr) << "one message only";
   RECT client{};
   GetClientRect(app.MainWindow(), &client);
-  EXPECT_EQ(client.right, 201);
-  EXPECT_EQ(client.bottom, 225);
+  EXPECT_EQ(client.right, DesignedClient().cx);
+  EXPECT_EQ(client.bottom, DesignedClient().cy);
   EXPECT_EQ(WaitForLens(app, 2, 0), "");
   std::optional<ScreenShot> shot;
   ASSERT_TRUE(ShotAtRest(app, 300, 200, &shot));

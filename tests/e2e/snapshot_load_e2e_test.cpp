@@ -71,7 +71,7 @@ class SnapshotUnderLoadE2E : public ::testing::Test {
 // change reached the screen shows the other phase. Both fail the check.
 TEST_F(SnapshotUnderLoadE2E, FiftySnapshotsOnBusyCoresShowOnlyTheScreen) {
   BusyProcesses busy(2);
-  app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\nLastX=4500\r\nLastY=3000\r\nLastMagnification=2\r\n");
+  app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\n" + PlaceAt(300, 200) + "LastMagnification=2\r\n");
   ASSERT_TRUE(app_.Start());
   ASSERT_TRUE(app_.WaitForMainWindow());
   ASSERT_EQ(WaitForLens(app_, 2, 0), "") << "start-up";

@@ -1,0 +1,22 @@
+// Where a dialog opens: centred on the screen, but never with its caption off
+// the work area, where the user could not reach it to move the dialog.
+#pragma once
+
+namespace ocural {
+
+struct WorkArea {
+  int left, top, right, bottom;  // right and bottom exclusive
+};
+
+struct WindowPlace {
+  int x, y;
+  bool operator==(const WindowPlace& o) const { return x == o.x && y == o.y; }
+};
+
+// The top-left corner of a window `width` x `height` centred on a screen
+// `screenWidth` x `screenHeight`, moved as little as needed to lie on `work`.
+// A window larger than the work area keeps its top-left corner, and so its
+// caption, on it; what does not fit runs off the right and bottom edges.
+WindowPlace CentredOnWorkArea(int width, int height, int screenWidth, int screenHeight, const WorkArea& work);
+
+}  // namespace ocural
