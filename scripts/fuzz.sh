@@ -50,10 +50,11 @@ for t in "${targets[@]}"; do
         -artifact_prefix="$out/crashes/$t-" -max_len="${max_len[$t]:-4096}")
   [ -f "$out/seeds/$t.dict" ] && args+=(-dict="$out/seeds/$t.dict")
   rc=0
+  : >"$out/$t.log"
   # The full-size bundled skin pictures once through the outline target: too
   # large to be fuzzed, but the real outlines.
   if [ "$t" = fuzz_outline ]; then
-    "$out/$t" "$out"/bundled/skins/*.bmp >"$out/$t.log" 2>&1 || rc=$?
+    "$out/$t" "$out"/bundled/skins/*.bmp >>"$out/$t.log" 2>&1 || rc=$?
   fi
   if [ $rc -eq 0 ]; then
     "$out/$t" "${args[@]}" "$corpus" "$out/seeds/$t" >>"$out/$t.log" 2>&1 || rc=$?

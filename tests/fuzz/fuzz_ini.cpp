@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::PutFile(path, file);
 
   std::map<std::pair<std::string, std::string>, std::string> written;
-  for (int step = 0; step < 6 && in.remaining_bytes() > 0; ++step) {
+  for (int step = 0; step < 3 && in.remaining_bytes() > 0; ++step) {
     const std::string section = SectionName(in);
     const std::string key = KeyName(in);
     const std::string value = Value(in);
@@ -160,15 +160,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (section.empty()) return 0;  // INIAccess needs a section
   FUZZ_CHECK(ini.SetINIData(key, value, section));
   const std::wstring back = ini.GetINIData(key, section);
-  if (WideToUtf8(value).size() <= 255) {
+  const std::string utf8 = WideToUtf8(value);
+  if (utf8.size() <= 255) {
     FUZZ_CHECK(back == value);
   } else {
-    std::wstring kept = back;
-    while (!kept.empty() && kept.back() == L'\uFFFD' && value.compare(0, kept.size(), kept) != 0) {
-      kept.pop_back();
-    }
-    FUZZ_CHECK(value.compare(0, kept.size(), kept) == 0);
-    FUZZ_CHECK(WideToUtf8(kept).size() <= 255 && WideToUtf8(kept).size() + 4 > 255);
+    // The first 255 bytes, a character cut in two read as U+FFFD for each
+    // of its bytes that are there.
+    FUZZ_CHECK(back == Utf8ToWide(utf8.substr(0, 255)));
+    size_t whole = 255;
+    while (whole > 0 && (static_cast<unsigned char>(utf8[whole]) & 0xC0) == 0x80) --whole;
+    const std::wstring kept = Utf8ToWide(utf8.substr(0, whole));
+    FUZZ_CHECK(value.compare(0, kept.size(), kept) == 0 && back.compare(0, kept.size(), kept) == 0);
+    FUZZ_CHECK(back.size() - kept.size() == 255 - whole);
   }
   return 0;
 }

@@ -55,7 +55,13 @@ void CheckBmp(const uint8_t* d, size_t size, const PictureHeader& h) {
     bits = LE16(d + 28);
     compression = LE32(d + 30);
   }
-  FUZZ_CHECK(compression <= 3);
+  // One plane; a depth that goes with the compression (RLE8 with 8 bits,
+  // RLE4 with 4, bit fields with 16 or 32).
+  FUZZ_CHECK(LE16(d + (infoSize == 12 ? 22 : 26)) == 1);
+  FUZZ_CHECK(compression == 0   ? (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32)
+             : compression == 1 ? bits == 8
+             : compression == 2 ? bits == 4
+             : compression == 3 && (bits == 16 || bits == 32));
   if (compression == 0 || compression == 3) {
     // Every pixel row is in the file; without the last byte of them it is refused.
     const uint64_t stride = (uint64_t(h.width) * bits + 31) / 32 * 4;
@@ -68,6 +74,13 @@ void CheckBmp(const uint8_t* d, size_t size, const PictureHeader& h) {
 void CheckPng(const uint8_t* d, size_t size, const PictureHeader& h) {
   FUZZ_CHECK(size >= 33 && std::memcmp(d + 12, "IHDR", 4) == 0);
   FUZZ_CHECK(uint32_t(h.width) == BE32(d + 16) && uint32_t(h.height) == BE32(d + 20));
+  // Bit depths each colour type has (PNG specification, table 11.1), then
+  // compression and filter method 0, interlace none or Adam7.
+  const uint8_t depth = d[24], type = d[25];
+  const bool ok = type == 0 ? (depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16)
+                  : type == 3 ? (depth == 1 || depth == 2 || depth == 4 || depth == 8)
+                  : (type == 2 || type == 4 || type == 6) && (depth == 8 || depth == 16);
+  FUZZ_CHECK(ok && d[26] == 0 && d[27] == 0 && d[28] <= 1);
   FUZZ_CHECK(Find(d, size, 37, "IDAT", 4) < size);
   // At one bit a pixel at least, and no more than 1032 bytes from each one.
   FUZZ_CHECK((uint64_t(h.width) * uint64_t(h.height) + 7) / 8 <= 1032 * uint64_t(size));
