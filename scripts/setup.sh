@@ -9,7 +9,8 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 pkgs=(ca-certificates cmake make g++ git python3 googletest
       g++-mingw-w64-i686 binutils-mingw-w64-i686
       wine wine32:i386 wine64 g++-mingw-w64-x86-64 xvfb xdotool xclip x11-utils imagemagick
-      fonts-ipafont-gothic fonts-wine locales xauth procps)
+      fonts-ipafont-gothic fonts-wine locales xauth procps
+      clang-14 libclang-rt-14-dev)  # libFuzzer and the sanitizers for the fuzz targets
 for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done
 
 if [ ${#need[@]} -gt 0 ]; then

@@ -50,6 +50,17 @@ echo "(packages and checks took $((SECONDS - started)) s)"
 echo "== native unit tests"
 (cd "$root/build/native" && ./native_tests --gtest_brief=1 --gtest_output="xml:$results/native_tests.xml") || status=1
 
+# Every fuzz target for a few seconds (a few seconds more to build them); a
+# target that finds a broken property counts as a failed check.
+echo "== fuzz targets"
+rm -f "$root/build/fuzz/results.txt"
+bash "$root/scripts/fuzz.sh" 3 || status=1
+if [ -s "$root/build/fuzz/results.txt" ]; then
+  while IFS= read -r line; do checks+=(--check "fuzz:$line"); done <"$root/build/fuzz/results.txt"
+else
+  checks+=(--check fuzz=1)  # the targets did not build
+fi
+
 if [ "$OCURAL_RUN_ARCH" = x86_64 ]; then
   winbuild="$root/build/win64"
   echo "note: this kernel cannot run 32-bit Linux programs, so 32-bit Wine cannot run here;"

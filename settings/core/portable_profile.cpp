@@ -175,7 +175,9 @@ std::string WideToUtf8(const std::wstring& text) {
   };
   for (std::size_t i = 0; i < text.size(); ++i) {
     unsigned long code = unit(i);
-    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size()) {
+    // Only 16-bit text has surrogate pairs; where wchar_t holds whole code
+    // points, a surrogate is malformed whatever follows it.
+    if (sizeof(wchar_t) == 2 && code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size()) {
       const unsigned long low = unit(i + 1);
       if (low >= 0xDC00 && low <= 0xDFFF) {
         code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);

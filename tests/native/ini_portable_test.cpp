@@ -200,5 +200,12 @@ TEST(Utf8Conversion, LoneHighSurrogateLeavesTheNextCharacterAlone) {
   EXPECT_EQ(WideToUtf8(text), "\xEF\xBF\xBD\xF0\x9D\xB0\x80");
 }
 
+// A surrogate pair is one character in 16-bit text and two malformed units
+// where wchar_t holds whole code points.
+TEST(Utf8Conversion, SurrogatePairJoinsOnlyInSixteenBitText) {
+  const std::wstring pair = {static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0xDC00)};
+  EXPECT_EQ(WideToUtf8(pair), sizeof(wchar_t) == 2 ? "\xF0\x90\x80\x80" : "\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
 }  // namespace
 }  // namespace ocural
