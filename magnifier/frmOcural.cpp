@@ -1,6 +1,5 @@
 #include "magnifier/frmOcural.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "colorpick/clipboard.h"
@@ -13,8 +12,8 @@
 #include "magnifier/own_pixels.h"
 #include "platform/core/vbmath.h"
 #include "platform/win/controls.h"
-#include "resources/resource.h"
 #include "platform/win/locale.h"
+#include "resources/resource.h"
 #include "settings/core/ini_access.h"
 #include "settings/win32_profile.h"
 
@@ -333,7 +332,6 @@ void FrmOcural::cmdZoomOut_Click() {
   if (zoomX_ == 1) return;
   SetZoomX(static_cast<int16_t>(zoomX_ - 1));
 }
-
 
 void FrmOcural::Form_MouseDown(const forms::MouseEvent& e) {
   switch (BodyPressAction(e.Button, e.X, e.Y, InRect, cmdZoomIn.Visible(), OutRect, cmdZoomOut.Visible())) {

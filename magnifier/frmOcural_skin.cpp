@@ -7,29 +7,33 @@
 #include "skin/core/skin_file.h"
 
 namespace ocural {
+namespace {
+
+// A zoom button the skin shows covers its rectangle (edges included); a
+// hidden one leaves the rectangle to the body picture.
+void PlaceZoomButton(forms::CommandButton& button, bool visible, const SkinRect& r) {
+  button.SetVisible(visible);
+  if (visible) button.Place(r.x1, r.y1, SkinSpan(r.x1, r.x2), SkinSpan(r.y1, r.y2));
+}
+
+}  // namespace
 
 void FrmOcural::LoadSkin(const std::wstring& FileName) {
   std::optional<LoadedSkin> loaded = ReadSkin(FileName);
   if (!loaded) return;
   const SkinFile& skin = loaded->file;
-  LoadedPicture* base = &loaded->base;
-  LoadedPicture* lens = &loaded->lens;
+  LoadedPicture& base = loaded->base;
+  LoadedPicture& lens = loaded->lens;
 
-  cmdZoomIn.SetVisible(skin.inVisible);
   InRect = skin.inRect;
-  if (cmdZoomIn.Visible()) {
-    cmdZoomIn.Place(InRect.x1, InRect.y1, SkinSpan(InRect.x1, InRect.x2), SkinSpan(InRect.y1, InRect.y2));
-  }
-  cmdZoomOut.SetVisible(skin.outVisible);
   OutRect = skin.outRect;
-  if (cmdZoomOut.Visible()) {
-    cmdZoomOut.Place(OutRect.x1, OutRect.y1, SkinSpan(OutRect.x1, OutRect.x2), SkinSpan(OutRect.y1, OutRect.y2));
-  }
+  PlaceZoomButton(cmdZoomIn, skin.inVisible, InRect);
+  PlaceZoomButton(cmdZoomOut, skin.outVisible, OutRect);
 
   // The body: picture, size, outline less the top-left colour.
-  const int bw = base->widthPx, bh = base->heightPx;
-  HBITMAP baseBitmap = base->bitmap.get();
-  SetPicture(base->bitmap.release());
+  const int bw = base.widthPx, bh = base.heightPx;
+  HBITMAP baseBitmap = base.bitmap.get();
+  SetPicture(base.bitmap.release());
   SetWindowPos(hwnd_, nullptr, 0, 0, bw, bh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   {
     win::WindowDC screen(nullptr);
@@ -41,10 +45,10 @@ void FrmOcural::LoadSkin(const std::wstring& FileName) {
   }
 
   // The lens: picture at its offset, made square, outline less white.
-  const int lw = lens->widthPx, lh = lens->heightPx;
+  const int lw = lens.widthPx, lh = lens.heightPx;
   const int side = lh > lw ? lh : lw;
-  HBITMAP lensBitmap = lens->bitmap.get();
-  picOcural.SetPicture(lens->bitmap.release());
+  HBITMAP lensBitmap = lens.bitmap.get();
+  picOcural.SetPicture(lens.bitmap.release());
   picOcural.Move(skin.lensOffsetX, skin.lensOffsetY, side, side);
   picOcural.Cls();
   {

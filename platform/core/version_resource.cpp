@@ -81,21 +81,6 @@ class Reader {
       if (c == 0) break;
       out.push_back(static_cast<wchar_t>(c));
     }
-    if constexpr (sizeof(wchar_t) == 4) {
-      // UTF-16 pairs become one character where wchar_t holds code points.
-      std::wstring joined;
-      for (std::size_t i = 0; i < out.size(); ++i) {
-        const auto hi = static_cast<std::uint32_t>(out[i]);
-        const auto lo = i + 1 < out.size() ? static_cast<std::uint32_t>(out[i + 1]) : 0u;
-        if (hi >= 0xD800 && hi < 0xDC00 && lo >= 0xDC00 && lo < 0xE000) {
-          joined.push_back(static_cast<wchar_t>(0x10000 + ((hi - 0xD800) << 10) + (lo - 0xDC00)));
-          ++i;
-        } else {
-          joined.push_back(out[i]);
-        }
-      }
-      return joined;
-    }
     return out;
   }
 

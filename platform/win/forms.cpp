@@ -11,27 +11,16 @@ namespace {
 
 int g_liveForms = 0;
 
-struct VersionNumbers {
-  int major = 0, minor = 0, revision = 0;
-  std::wstring product;
-};
-
-const VersionNumbers& ReadVersion() {
-  static VersionNumbers v = [] {
-    VersionNumbers r;
+// The program's own version resource, read once; zeros and no product name
+// when it is missing or broken.
+const ResourceVersion& ReadVersion() {
+  static const ResourceVersion v = [] {
     HRSRC res = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16) /* RT_VERSION */);
-    if (!res) return r;
-    HGLOBAL mem = LoadResource(nullptr, res);
-    const DWORD size = SizeofResource(nullptr, res);
+    HGLOBAL mem = res ? LoadResource(nullptr, res) : nullptr;
+    const DWORD size = res ? SizeofResource(nullptr, res) : 0;
     const void* data = mem ? LockResource(mem) : nullptr;
-    if (!data || size == 0) return r;
-    if (const auto info = ParseVersionResource(static_cast<const std::uint8_t*>(data), size)) {
-      r.major = info->major;
-      r.minor = info->minor;
-      r.revision = info->revision;
-      r.product = info->product;
-    }
-    return r;
+    if (!data || size == 0) return ResourceVersion{};
+    return ParseVersionResource(static_cast<const std::uint8_t*>(data), size).value_or(ResourceVersion{});
   }();
   return v;
 }

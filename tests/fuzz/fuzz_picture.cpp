@@ -74,7 +74,7 @@ void CheckBmp(const uint8_t* d, size_t size, const PictureHeader& h) {
 void CheckPng(const uint8_t* d, size_t size, const PictureHeader& h) {
   FUZZ_CHECK(size >= 33 && std::memcmp(d + 12, "IHDR", 4) == 0);
   FUZZ_CHECK(uint32_t(h.width) == BE32(d + 16) && uint32_t(h.height) == BE32(d + 20));
-  // Bit depths each colour type has (PNG specification, table 11.1), then
+  // The bit depths PNG allows for each colour type, then
   // compression and filter method 0, interlace none or Adam7.
   const uint8_t depth = d[24], type = d[25];
   const bool ok = type == 0 ? (depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16)
