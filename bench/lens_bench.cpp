@@ -175,7 +175,7 @@ void RealDrag(ocural::FrmOcural& form) {
               *std::max_element(behind.begin(), behind.end()));
   std::printf("    when the hand stops        %8.1f px\n",
               std::hypot(target.x - final.x, target.y - final.y));
-  std::printf("    whole-screen copy          %8.2f ms median during the drag\n", Median(copies));
+  std::printf("    copy of the area           %8.2f ms median during the drag\n", Median(copies));
 }
 
 }  // namespace
@@ -217,7 +217,7 @@ int main() {
     return Median(v);
   };
   const double bareBands = bareCopies(true);
-  std::vector<double> step, own, away, paintAway, walk, copy, wait, back, paintBack, lens, rereads;
+  std::vector<double> step, own, away, walk, copy, wait, back, lens, rereads;
   for (int i = 0; i < runs; ++i) {
     const double a = Now();
     form.WMSizeOrMove();
@@ -225,13 +225,11 @@ int main() {
     const auto& t = form.LastSnapshotTimes();
     own.push_back(t.ownPixels);
     away.push_back(t.moveAway);
-    paintAway.push_back(t.repaintAway);
     walk.push_back(t.repaintWalk);
     copy.push_back(t.screenCopy);
     wait.push_back(t.waitReady);
     rereads.push_back(t.rereads);
     back.push_back(t.moveBack);
-    paintBack.push_back(t.repaintBack);
     lens.push_back(t.lens);
     Drain();
   }
@@ -244,12 +242,10 @@ int main() {
   std::printf("  the step's parts:\n");
   std::printf("    own pixels read            %8.2f ms\n", Median(own));
   std::printf("    move above the screen      %8.2f ms\n", Median(away));
-  std::printf("    refresh there              %8.2f ms\n", Median(paintAway));
-  std::printf("    repaint walk               %8.2f ms\n", Median(walk));
-  std::printf("    whole-screen copy          %8.2f ms\n", Median(copy));
+  std::printf("    own windows repaint        %8.2f ms\n", Median(walk));
+  std::printf("    copy of the area           %8.2f ms\n", Median(copy));
   std::printf("    stale check and re-reads   %8.2f ms (%.0f re-reads)\n", Median(wait), Median(rereads));
-  std::printf("    move back                  %8.2f ms\n", Median(back));
-  std::printf("    refresh there              %8.2f ms\n", Median(paintBack));
+  std::printf("    move back and repaint      %8.2f ms\n", Median(back));
   std::printf("    lens                       %8.2f ms\n", Median(lens));
   RealDrag(form);
   std::printf("  start-up to the first lens   %8.2f ms (window load and show, in process)\n", startup);

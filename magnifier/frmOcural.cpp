@@ -1,7 +1,5 @@
 #include "magnifier/frmOcural.h"
 
-#include <vector>
-
 #include "colorpick/clipboard.h"
 #include "colorpick/core/colour_text.h"
 #include "controller/core/tray_record.h"
@@ -9,7 +7,6 @@
 #include "magnifier/core/zoom.h"
 #include "magnifier/lens_draw.h"
 #include "magnifier/mdlCommon.h"
-#include "magnifier/own_pixels.h"
 #include "platform/core/vbmath.h"
 #include "platform/win/controls.h"
 #include "platform/win/locale.h"
@@ -25,39 +22,6 @@ constexpr COLORREF kBodyColour = RGB(192, 255, 192);
 // grows with the display scale; its elements are placed in pixels and do not.
 constexpr double kClientWidthTwips = 3015;
 constexpr double kClientHeightTwips = 3375;
-// The longest a snapshot waits for the place the window left to be repainted.
-constexpr DWORD kReadyWaitMs = 250;
-
-// The screen's size in pixels, from the screen object's twips.
-SIZE ScreenPixels() {
-  return SIZE{NearestInt32(forms::Screen::Width() / forms::Screen::TwipsPerPixelX()),
-              NearestInt32(forms::Screen::Height() / forms::Screen::TwipsPerPixelY())};
-}
-
-BOOL CALLBACK CollectWindow(HWND w, LPARAM list) {
-  reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
-  return TRUE;
-}
-
-// A stopwatch for the snapshot's parts.
-class Lap {
- public:
-  Lap() {
-    QueryPerformanceFrequency(&freq_);
-    QueryPerformanceCounter(&last_);
-  }
-  // Milliseconds since the last call (or since made).
-  double Next() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    const double ms = 1000.0 * static_cast<double>(now.QuadPart - last_.QuadPart) / static_cast<double>(freq_.QuadPart);
-    last_ = now;
-    return ms;
-  }
-
- private:
-  LARGE_INTEGER freq_{}, last_{};
-};
 }  // namespace
 
 // The steps of the start-up and shut-down sequences, carried out on this window.
@@ -80,10 +44,6 @@ class FrmOcural::Host : public MainWindowHost {
   void SetTopTwips(int32_t twips) override { f_.SetTop(twips); }
   void LoadSubCtrl() override { f_.controller_.Load(); }
   void ApplySetting() override { f_.ApplySetting(); }
-  void SizeSnapshotToScreen() override {
-    const SIZE screen = ScreenPixels();
-    f_.picManaita.Move(16, 16, screen.cx, screen.cy);
-  }
   void InstallHook() override { mdlCommon::InstallHook(f_); }
   void SetZoomX(int16_t factor) override { f_.SetZoomX(factor); }
   void Hide() override { f_.SetVisible(false); }
@@ -109,7 +69,6 @@ void FrmOcural::Load() {
   picOcural.SetBackColor(RGB(255, 255, 255));
   picOcural.Create(hwnd_, 8, 8, 185, 185, true);
   picOcural.MouseUp = [this](const forms::MouseEvent& e) { picOcural_MouseUp(e); };
-  picManaita.Create(hwnd_, 16, 16, 89, 89, false);
   cmdZoomIn.Create(hwnd_, L"+", 8, 200, 17, 17);
   cmdZoomOut.Create(hwnd_, L"-", 32, 200, 17, 17);
   cmdZoomIn.Click = [this] {
@@ -146,130 +105,100 @@ void FrmOcural::Form_QueryUnload(int& cancel, int unloadMode) {
   RunQueryUnload(host);
 }
 
-bool FrmOcural::ActivationWantsSnapshot(WPARAM state) {
-  if (showingFreshLens_) return false;
-  if (LOWORD(state) == WA_CLICKACTIVE) {
-    // The snapshot moves the window off the screen for a moment. Between the
-    // press and the release that would take the release away from it (under
-    // Wine the pointer's grab ends), and the right click would open no menu
-    // or the colour pick copy nothing.
-    snapshotAfterRelease_ = true;
-    return false;
+// What the snapshot asks of the window: to step above the screens and come
+// back. Its own moves reach the hook and are known there as its own.
+class FrmOcural::StepAside : public SnapshotMover {
+ public:
+  explicit StepAside(FrmOcural& f) : f_(f) {}
+  void MoveAway() override {
+    RECT r{};
+    GetWindowRect(f_.hwnd_, &r);
+    place_ = POINT{r.left, r.top};
+    Move(TopAboveScreens(GetSystemMetrics(SM_YVIRTUALSCREEN), r.bottom - r.top));
   }
-  return true;
+  void MoveBack() noexcept override {
+    // A move by someone else meanwhile has put the window where it belongs
+    // now; going back to the old place would undo it.
+    if (!f_.movedDuringCapture_) Move(place_.y);
+    // Back on the screen the whole window is painted at once, whatever the
+    // system kept of it: nothing of the place it left may show through.
+    f_.Refresh();
+  }
+
+ private:
+  void Move(int top) noexcept {
+    f_.movingForCapture_ = true;
+    SetWindowPos(f_.hwnd_, nullptr, place_.x, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    f_.movingForCapture_ = false;
+  }
+
+  FrmOcural& f_;
+  POINT place_{};
+};
+
+void FrmOcural::SnapshotEventArrived(SnapshotEvent event) {
+  SnapshotState state;
+  state.capturing = IsCapturing;
+  state.ownMove = movingForCapture_;
+  state.visible = Visible();
+  state.freshLens = showingFreshLens_;
+  state.putOff = snapshotAfterRelease_;
+  // Under Wine a window that leaves the screen loses the pointer's grab: a
+  // snapshot taken at the press that activated the window would take the
+  // release away from it (no menu for a right click, no colour for a pick).
+  // Windows keeps the press with the window, so there the snapshot is taken
+  // at once.
+  state.holdClickActivation = forms::RunningUnderWine();
+  const SnapshotDecision d = DecideSnapshot(event, state);
+  snapshotAfterRelease_ = d.putOff;
+  switch (d.action) {
+    case SnapshotAction::Take:
+      WMSizeOrMove();
+      break;
+    case SnapshotAction::MovedAside:
+      movedDuringCapture_ = true;
+      break;
+    case SnapshotAction::PutOff:
+    case SnapshotAction::None:
+      break;
+  }
 }
 
 void FrmOcural::TakeSnapshotPutOffByPress() {
-  if (!snapshotAfterRelease_ || !IsLoaded()) return;
-  snapshotAfterRelease_ = false;
-  WMSizeOrMove();
+  if (IsLoaded()) SnapshotEventArrived(SnapshotEvent::PressOver);
 }
 
 void FrmOcural::WMSizeOrMove() {
   if (IsCapturing) return;
   snapshotAfterRelease_ = false;
   // Another program may move the window while a snapshot is being taken (its
-  // request is handled while this thread waits on other windows' repaints).
-  // That move found IsCapturing set and was dropped, and the snapshot may show
-  // the window itself; take it again, a bounded number of times.
-  for (int round = 0; round < 3; ++round) {
+  // request is handled while this thread waits). That move found IsCapturing
+  // set, and the snapshot may show the window itself; take it again, a
+  // bounded number of times, all within one wait for the uncovered place.
+  waitBudgetMs_ = Snapshot::kReadyWaitMs;
+  for (int round = 0; round < kSnapshotRounds; ++round) {
     movedDuringCapture_ = false;
     CaptureScreen();
-    Lap lap;
+    LARGE_INTEGER f, a, b;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&a);
     RenderLens();
-    times_.lens = lap.Next();
+    QueryPerformanceCounter(&b);
+    ScreenSnapshot.NoteLensTime(1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart));
     if (!movedDuringCapture_) break;
   }
-}
-
-void FrmOcural::NoteMoveDuringCapture() {
-  if (IsCapturing && !movingForCapture_) movedDuringCapture_ = true;
 }
 
 void FrmOcural::CaptureScreen() {
   if (IsCapturing) return;
   IsCapturing = true;
-  Lap lap;
-  times_ = SnapshotTimes{};
-  times_.number = ++snapshots_;
-  RECT placeRect{};
-  GetWindowRect(hwnd_, &placeRect);
-  times_.place = POINT{placeRect.left, placeRect.top};
-  const int32_t oldTop = NearestInt32(Top());
-  const SIZE screen = ScreenPixels();
-  ownPixels_.Take(hwnd_, picOcural.hWnd(), DesktopDC, screen);
-  times_.ownPixels = lap.Next();
-  movingForCapture_ = true;
-  SetTop(-Height());
-  movingForCapture_ = false;
-  times_.moveAway = lap.Next();
-  RepaintNow();
-  times_.repaintAway = lap.Next();
-  RepaintOtherWindows();
-  WaitForComposedFrame();
-  times_.repaintWalk = lap.Next();
-  CopyScreen(picManaita.hDC(), screen);
-  times_.screenCopy = lap.Next();
-  ReReadWhileStale();
-  times_.waitReady = lap.Next();
-  // A move by someone else meanwhile has put the window where it belongs now;
-  // going back to the old place would undo it.
-  if (!movedDuringCapture_) {
-    movingForCapture_ = true;
-    SetTop(oldTop);
-    movingForCapture_ = false;
-  }
-  times_.moveBack = lap.Next();
-  // Back on the screen the whole window is painted at once, whatever the
-  // system kept of it: nothing of the place it left may show through.
-  Refresh();
-  times_.repaintBack = lap.Next();
-  IsCapturing = false;
-}
-
-void FrmOcural::CopyScreen(HDC target, SIZE screen) {
-  // The whole screen in one copy. Copies in 256 KB bands were many times
-  // faster under Wine on an idle X server (1.6 instead of 20 ms at
-  // 1024 x 768), but with them a right click just after a snapshot was lost
-  // in about half of the end-to-end runs; why is not understood yet.
-  BitBlt(target, 0, 0, screen.cx, screen.cy, DesktopDC, 0, 0, SRCCOPY);
-  GdiFlush();
-}
-
-void FrmOcural::RepaintOtherWindows() {
-  // Every top-level window but this one repaints now, from the top of the
-  // z-order to the bottom, visible or not. The list comes in one call: under
-  // Wine each step of a GetWindow walk asks the server again.
-  topWindows_.clear();  // kept from one snapshot to the next, so no allocation per move
-  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&topWindows_));
-  for (HWND w : topWindows_) {
-    if (w != hwnd_) UpdateWindow(w);
-  }
-}
-
-void FrmOcural::RepaintNow() {
-  // The refresh above the screen: paints at once what the move left to paint,
-  // the elements included. Painting the rest again there would show nobody
-  // anything (1.2 ms under Wine).
-  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-}
-
-void FrmOcural::ReReadWhileStale() {
-  // The windows the magnifier uncovered repaint in their own time (another
-  // program, under Wine another process that hands its pixels to the X
-  // server later), so the copy can still hold the window's own pixels where
-  // it stood. Read those places again until they show the screen, for at most
-  // kReadyWaitMs; that bound is only reached when the place happens to look
-  // exactly like the window.
-  const DWORD start = GetTickCount();
-  for (;;) {
-    const SourceRect stale = ownPixels_.StaleArea(picManaita.PersistentImage());
-    if (stale.width <= 0 || GetTickCount() - start >= kReadyWaitMs) return;
-    Sleep(1);
-    ++times_.rereads;
-    BitBlt(picManaita.hDC(), stale.x, stale.y, stale.width, stale.height, DesktopDC, stale.x, stale.y, SRCCOPY);
-    GdiFlush();
-  }
+  // Cleared however the snapshot ends; the window is back in place by then.
+  struct Cleared {
+    bool& flag;
+    ~Cleared() { flag = false; }
+  } cleared{IsCapturing};
+  StepAside aside(*this);
+  ScreenSnapshot.Take(hwnd_, picOcural.hWnd(), Visible(), aside, waitBudgetMs_);
 }
 
 void FrmOcural::CalcSourceRect() {
@@ -281,8 +210,8 @@ void FrmOcural::CalcSourceRect() {
 void FrmOcural::RenderLens() {
   CalcSourceRect();
   picOcural.Cls();
-  DrawLens(picOcural.hDC(), picOcural.ScaleWidth(), picOcural.ScaleHeight(), picManaita.hDC(),
-           picManaita.ScaleWidth(), picManaita.ScaleHeight(), Source, zoomX_);
+  DrawLens(picOcural.hDC(), picOcural.ScaleWidth(), picOcural.ScaleHeight(), ScreenSnapshot.Image().dc(),
+           ScreenSnapshot.Area(), Source, zoomX_);
   picOcural.Refresh();
 }
 

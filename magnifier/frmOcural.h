@@ -9,31 +9,15 @@
 
 #include "magnifier/core/lens_math.h"
 #include "magnifier/core/lifecycle.h"
+#include "magnifier/core/snapshot_policy.h"
 #include "magnifier/core/zoom.h"
-#include "magnifier/own_pixels.h"
+#include "magnifier/snapshot.h"
 #include "platform/win/forms.h"
 #include "settings/core/app_settings.h"
 
 namespace ocural {
 
 class FrmSubCtrl;
-
-// Where the time of the last snapshot went, in milliseconds; the benchmark
-// prints it.
-struct SnapshotTimes {
-  uint32_t number = 0;     // snapshots taken so far, this one included
-  POINT place{};           // where the window stood, screen pixels
-  double ownPixels = 0;    // reading what the window shows where it stands
-  double moveAway = 0;     // the move above the screen
-  double repaintAway = 0;  // the refresh there
-  double repaintWalk = 0;  // every other window repaints
-  double screenCopy = 0;   // the whole-screen copy
-  double waitReady = 0;    // re-reading places that still showed the window
-  int rereads = 0;
-  double moveBack = 0;     // the move back
-  double repaintBack = 0;  // the refresh there
-  double lens = 0;         // drawing the lens
-};
 
 class FrmOcural : public forms::Form {
  public:
@@ -48,14 +32,9 @@ class FrmOcural : public forms::Form {
 
   void WMSizeOrMove();
   void ReloadSkin(const std::wstring& FileName);
-  // Called by the hook for a move or size change that arrives while a
-  // snapshot is being taken and is not the snapshot's own.
-  void NoteMoveDuringCapture();
-  // Called by the hook for an activation change (WM_ACTIVATE's wParam):
-  // whether to take the snapshot now. Not when the lens was drawn from a
-  // snapshot taken just before; not yet when a mouse press activated the
-  // window: that snapshot is taken once the button is let go.
-  bool ActivationWantsSnapshot(WPARAM state);
+  // Called by the hook for a move, a size change or an activation change:
+  // takes the snapshot now, later or not at all (DecideSnapshot).
+  void SnapshotEventArrived(SnapshotEvent event);
   bool AlwaysTop() const { return alwaysTop_; }
   void SetAlwaysTop(bool NewValue);
   void LoadSetting();
@@ -65,8 +44,7 @@ class FrmOcural : public forms::Form {
   void SetZoomX(int16_t NewValue);
 
   // Elements.
-  forms::PictureBox picOcural;   // the lens
-  forms::PictureBox picManaita;  // the hidden screen snapshot
+  forms::PictureBox picOcural;  // the lens
   forms::CommandButton cmdZoomIn;
   forms::CommandButton cmdZoomOut;
 
@@ -85,15 +63,15 @@ class FrmOcural : public forms::Form {
   // The settings of this run, read at start and written at the end.
   AppSettingsRecord& AppSettings;
 
-  // Set by the window hook while it is installed: the screen's device
-  // context, the source of every snapshot, and the window's own procedure.
-  HWND DesktopWindow = nullptr;
-  HDC DesktopDC = nullptr;
+  // The window's own procedure, set by the window hook while it is installed.
   WNDPROC PrevWndProc = nullptr;
+  // The snapshot the lens is drawn from; its screen DC is held while the hook
+  // is installed.
+  Snapshot ScreenSnapshot;
 
   // Lens state.
   bool IsCapturing = false;
-  const SnapshotTimes& LastSnapshotTimes() const { return times_; }
+  const SnapshotTimes& LastSnapshotTimes() const { return ScreenSnapshot.Times(); }
   // The part of the snapshot the lens shows, from CalcSourceRect.
   SourceRect Source;
 
@@ -110,13 +88,8 @@ class FrmOcural : public forms::Form {
   void Form_Load();
   void LoadSkin(const std::wstring& FileName);
   void UnloadSkin();
+  class StepAside;
   void CaptureScreen();
-  // Part of CaptureScreen: reads again the places of the copy that still show
-  // the window, until they show the screen.
-  void ReReadWhileStale();
-  void RepaintNow();
-  void RepaintOtherWindows();
-  void CopyScreen(HDC target, SIZE screen);
   void CalcSourceRect();
   void RenderLens();
   void UpdateTrayTip();
@@ -133,15 +106,14 @@ class FrmOcural : public forms::Form {
   void ShowWithFreshLens();
 
   FrmSubCtrl& controller_;
-  SnapshotTimes times_;
-  uint32_t snapshots_ = 0;
-  OwnPixels ownPixels_;
-  std::vector<HWND> topWindows_;
   bool movingForCapture_ = false;
   bool dragging_ = false;
   bool movedDuringCapture_ = false;
   bool showingFreshLens_ = false;
   bool snapshotAfterRelease_ = false;
+  // What is left of the wait for the uncovered place, shared by the rounds of
+  // one WMSizeOrMove.
+  DWORD waitBudgetMs_ = 0;
   int16_t zoomX_ = 0;
   bool alwaysTop_ = false;
   HCURSOR handCursor_ = nullptr;

@@ -4,9 +4,14 @@
 
 namespace ocural {
 
-void DrawLens(HDC lensDC, int lensW, int lensH, HDC snapDC, int snapW, int snapH, const SourceRect& src, int zoom) {
+void DrawLens(HDC lensDC, int lensW, int lensH, HDC snapDC, const SourceRect& snapArea, const SourceRect& screenSrc,
+              int zoom) {
+  // In the image's own coordinates.
+  SourceRect src = screenSrc;
+  src.x = static_cast<int32_t>(static_cast<int64_t>(src.x) - snapArea.x);
+  src.y = static_cast<int32_t>(static_cast<int64_t>(src.y) - snapArea.y);
   if (lensW < 1 || lensH < 1 || src.width < 1 || src.height < 1) return;
-  const SourceRect in = IntersectWithImage(src, snapW, snapH);
+  const SourceRect in = IntersectWithImage(src, snapArea.width, snapArea.height);
   if (in.width < 1 || in.height < 1) return;  // nothing of the snapshot under the lens
 
   if (in.x == src.x && in.y == src.y && in.width == src.width && in.height == src.height) {

@@ -5,15 +5,13 @@
 namespace ocural::mdlCommon {
 
 void InstallHook(FrmOcural& form) {
-  form.DesktopWindow = GetDesktopWindow();
-  form.DesktopDC = GetDC(form.DesktopWindow);
+  form.ScreenSnapshot.Open(GetDesktopWindow());
   form.PrevWndProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(form.hWnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookProc)));
 }
 
 void RemoveHook(FrmOcural& form) {
-  ReleaseDC(form.DesktopWindow, form.DesktopDC);
-  form.DesktopDC = nullptr;
+  form.ScreenSnapshot.Close();
   SetWindowLongPtrA(form.hWnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(form.PrevWndProc));
 }
 
@@ -23,9 +21,15 @@ LRESULT CALLBACK HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* form = static_cast<FrmOcural*>(forms::Window::FromHandle(hwnd));
   if (!form || !form->PrevWndProc) return DefWindowProcA(hwnd, msg, wParam, lParam);
   if (msg == WM_MOVE || msg == WM_SIZE || msg == WM_ACTIVATE) {
+    SnapshotEvent event = SnapshotEvent::Move;
+    if (msg == WM_ACTIVATE) {
+      const WORD state = LOWORD(wParam);
+      event = state == WA_INACTIVE      ? SnapshotEvent::Deactivate
+              : state == WA_CLICKACTIVE ? SnapshotEvent::ClickActivate
+                                        : SnapshotEvent::Activate;
+    }
     try {
-      if (msg != WM_ACTIVATE) form->NoteMoveDuringCapture();
-      if (msg != WM_ACTIVATE || form->ActivationWantsSnapshot(wParam)) form->WMSizeOrMove();
+      form->SnapshotEventArrived(event);
     } catch (...) {
       // Never let an exception cross the window procedure.
     }

@@ -46,11 +46,10 @@ void Mark(HRGN rgn, const RECT& place, Cover what, std::vector<Cover>& cover) {
 
 }  // namespace
 
-void OwnPixels::Take(HWND window, HWND lens, HDC screen, SIZE screenSize) {
+void OwnPixels::Take(HWND window, HWND lens, HDC screen, const RECT& screens) {
   place_ = RECT{};
   RECT wr{};
-  const RECT screenRect{0, 0, screenSize.cx, screenSize.cy};
-  if (!IsWindowVisible(window) || !GetWindowRect(window, &wr) || !IntersectRect(&place_, &wr, &screenRect)) {
+  if (!IsWindowVisible(window) || !GetWindowRect(window, &wr) || !IntersectRect(&place_, &wr, &screens)) {
     place_ = RECT{};
     return;
   }
@@ -102,16 +101,17 @@ void OwnPixels::Take(HWND window, HWND lens, HDC screen, SIZE screenSize) {
   }
 }
 
-SourceRect OwnPixels::StaleArea(const win::DibImage& snapshot) const {
+SourceRect OwnPixels::StaleArea(const win::DibImage& snapshot, POINT origin) const {
   const int width = place_.right - place_.left;
   const int height = place_.bottom - place_.top;
-  if (width <= 0 || height <= 0 || !snapshot.bits() || place_.right > snapshot.width() ||
-      place_.bottom > snapshot.height()) {
+  const LONG left = place_.left - origin.x, top = place_.top - origin.y;
+  if (width <= 0 || height <= 0 || !snapshot.bits() || left < 0 || top < 0 || left + width > snapshot.width() ||
+      top + height > snapshot.height()) {
     return {};
   }
   const PixelView before{reinterpret_cast<const uint32_t*>(image_.bits()), image_.width()};
   const PixelView after{reinterpret_cast<const uint32_t*>(snapshot.bits()) +
-                            static_cast<size_t>(place_.top) * static_cast<size_t>(snapshot.width()) + place_.left,
+                            static_cast<size_t>(top) * static_cast<size_t>(snapshot.width()) + static_cast<size_t>(left),
                         snapshot.width()};
   SourceRect r = ocural::StaleArea(before, after, cover_.data(), width, height);
   if (r.width <= 0) return {};

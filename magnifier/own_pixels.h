@@ -15,13 +15,15 @@ namespace ocural {
 class OwnPixels {
  public:
   // Reads the window's place off `screen` (a DC of the whole screen, screen
-  // coordinates) and notes which of its pixels are the window's own: those of
-  // its visible region that show what it drew, with the lens's marked apart.
-  // A hidden window leaves nothing to compare.
-  void Take(HWND window, HWND lens, HDC screen, SIZE screenSize);
-  // The part of a snapshot of the whole screen (screen coordinates) that
-  // still shows the window where it stood; width 0 when none does.
-  SourceRect StaleArea(const win::DibImage& snapshot) const;
+  // coordinates), within `screens` (the monitors' bounds), and notes which of
+  // its pixels are the window's own: those of its visible region that show
+  // what it drew, with the lens's marked apart. A hidden window leaves
+  // nothing to compare.
+  void Take(HWND window, HWND lens, HDC screen, const RECT& screens);
+  // The part of a snapshot whose top-left pixel is screen point `origin`
+  // that still shows the window where it stood, in screen coordinates; width
+  // 0 when none does, or when the snapshot does not hold the whole place.
+  SourceRect StaleArea(const win::DibImage& snapshot, POINT origin) const;
 
  private:
   RECT place_{};  // the window's rectangle on the screen, clipped to it

@@ -10,7 +10,6 @@ void RunFormLoad(MainWindowHost& host) {
   if (v.LastY > -1) host.SetTopTwips(v.LastY);
   host.LoadSubCtrl();
   host.ApplySetting();
-  host.SizeSnapshotToScreen();
   host.InstallHook();
   host.SetZoomX(v.LastMagnification);
 }

@@ -29,7 +29,6 @@ class MainWindowHost {
   virtual void SetTopTwips(int32_t twips) = 0;
   virtual void LoadSubCtrl() = 0;
   virtual void ApplySetting() = 0;
-  virtual void SizeSnapshotToScreen() = 0;
   virtual void InstallHook() = 0;
   virtual void SetZoomX(int16_t factor) = 0;
   // Shut-down steps.
@@ -42,7 +41,8 @@ class MainWindowHost {
 };
 
 // Form_Load: settings, last skin, saved place, controller, applied settings,
-// snapshot size, hook, factor (which draws the lens once).
+// hook, factor (which draws the lens once). The snapshot is sized to what it
+// copies at each move, so there is no screen-sized buffer to set up.
 void RunFormLoad(MainWindowHost& host);
 
 // Form_QueryUnload: never refuses; hides, removes the tray icon, saves, drops

@@ -21,7 +21,6 @@ class RecordingHost : public MainWindowHost {
   void SetTopTwips(int32_t t) override { calls.push_back("Top=" + std::to_string(t)); }
   void LoadSubCtrl() override { calls.push_back("LoadSubCtrl"); }
   void ApplySetting() override { calls.push_back("ApplySetting"); }
-  void SizeSnapshotToScreen() override { calls.push_back("SizeSnapshot"); }
   void InstallHook() override { calls.push_back("InstallHook"); }
   void SetZoomX(int16_t z) override { calls.push_back("ZoomX=" + std::to_string(z)); }
   void Hide() override { calls.push_back("Hide"); }
@@ -37,8 +36,7 @@ using Calls = std::vector<std::string>;
 TEST(FormLoadTest, FirstStartLoadsTheEmptySkinNameAndKeepsTheSystemPlace) {
   RecordingHost h;
   RunFormLoad(h);
-  EXPECT_EQ(h.calls, (Calls{"LoadSetting", "LoadSkin:", "LoadSubCtrl", "ApplySetting", "SizeSnapshot",
-                            "InstallHook", "ZoomX=2"}));
+  EXPECT_EQ(h.calls, (Calls{"LoadSetting", "LoadSkin:", "LoadSubCtrl", "ApplySetting", "InstallHook", "ZoomX=2"}));
 }
 
 TEST(FormLoadTest, SavedPlaceSkinAndFactorInOrder) {
@@ -49,7 +47,7 @@ TEST(FormLoadTest, SavedPlaceSkinAndFactorInOrder) {
   h.values.LastMagnification = 7;
   RunFormLoad(h);
   EXPECT_EQ(h.calls, (Calls{"LoadSetting", "LoadSkin:round.vsk", "Left=0", "Top=4500", "LoadSubCtrl",
-                            "ApplySetting", "SizeSnapshot", "InstallHook", "ZoomX=7"}));
+                            "ApplySetting", "InstallHook", "ZoomX=7"}));
 }
 
 TEST(FormLoadTest, EachAxisIsRestoredOnItsOwnAndNegativesAreNot) {
@@ -59,15 +57,14 @@ TEST(FormLoadTest, EachAxisIsRestoredOnItsOwnAndNegativesAreNot) {
   h.values.LastX = -1;
   h.values.LastY = 300;
   RunFormLoad(h);
-  EXPECT_EQ(h.calls, (Calls{"LoadSetting", "Top=300", "LoadSubCtrl", "ApplySetting", "SizeSnapshot",
-                            "InstallHook", "ZoomX=2"}));
+  EXPECT_EQ(h.calls, (Calls{"LoadSetting", "Top=300", "LoadSubCtrl", "ApplySetting", "InstallHook", "ZoomX=2"}));
 
   RecordingHost g;
   g.values.NoLoadSkin = true;
   g.values.LastX = -45;
   g.values.LastY = -2;
   RunFormLoad(g);
-  EXPECT_EQ(g.calls, (Calls{"LoadSetting", "LoadSubCtrl", "ApplySetting", "SizeSnapshot", "InstallHook",
+  EXPECT_EQ(g.calls, (Calls{"LoadSetting", "LoadSubCtrl", "ApplySetting", "InstallHook",
                             "ZoomX=2"}));
 }
 

@@ -33,10 +33,13 @@ class LensDrawTest : public ::testing::Test {
     PatBlt(lens_.dc(), 0, 0, kLens, kLens, WHITENESS);
   }
 
-  // Draws the lens as if its outer rectangle were at (left, top) and checks it.
+  // Draws the lens as if its outer rectangle were at screen (left, top) and
+  // checks it. The snapshot holds the screen rectangle area_, so the pattern
+  // colour of a pixel is that of its place in the snapshot's image.
   std::string DrawAndCheck(int left, int top, int zoom) {
-    const SourceRect s = CalcSourceRectFor(left, top, left + kLens, top + kLens, zoom);
-    DrawLens(lens_.dc(), kLens, kLens, snap_.dc(), kSnapW, kSnapH, s, zoom);
+    const SourceRect screen = CalcSourceRectFor(left, top, left + kLens, top + kLens, zoom);
+    DrawLens(lens_.dc(), kLens, kLens, snap_.dc(), area_, screen, zoom);
+    const SourceRect s{screen.x - area_.x, screen.y - area_.y, screen.width, screen.height};
     const SourceRect v = IntersectWithImage(s, kSnapW, kSnapH);
     std::optional<ExpectedSource> visible;
     if (v.x != s.x || v.y != s.y || v.width != s.width || v.height != s.height) {
@@ -48,6 +51,7 @@ class LensDrawTest : public ::testing::Test {
 
   win::DibImage snap_;
   win::DibImage lens_;
+  SourceRect area_{0, 0, kSnapW, kSnapH};
 };
 
 TEST_F(LensDrawTest, FactorOneCopiesThePlaceUnderTheLens) {
@@ -69,7 +73,7 @@ TEST_F(LensDrawTest, FactorsTwoThreeTwelveEnlargeTheCentreInOrder) {
 TEST_F(LensDrawTest, FactorTooLargeForOnePixelShowsTheCentrePixelEverywhere) {
   const SourceRect s = CalcSourceRectFor(100, 100, 285, 285, 1000);
   ASSERT_EQ(s.width, 1);
-  DrawLens(lens_.dc(), kLens, kLens, snap_.dc(), kSnapW, kSnapH, s, 1000);
+  DrawLens(lens_.dc(), kLens, kLens, snap_.dc(), area_, s, 1000);
   for (int j = 0; j < kLens; j += 7) {
     for (int i = 0; i < kLens; i += 7) {
       ASSERT_EQ(lens_.Pixel(i, j), PatternColour(192, 192, 0)) << i << "," << j;
@@ -89,11 +93,37 @@ TEST_F(LensDrawTest, SourcePartlyOffTheSnapshotKeepsTheBackgroundThere) {
   // Over the top-left corner at factor 1 the missing part is exactly the
   // part above and left of the snapshot.
   PatBlt(lens_.dc(), 0, 0, kLens, kLens, WHITENESS);
-  DrawLens(lens_.dc(), kLens, kLens, snap_.dc(), kSnapW, kSnapH, {-150, -120, kLens, kLens}, 1);
+  DrawLens(lens_.dc(), kLens, kLens, snap_.dc(), area_, {-150, -120, kLens, kLens}, 1);
   EXPECT_EQ(lens_.Pixel(149, 119), RGB(255, 255, 255));
   EXPECT_EQ(lens_.Pixel(150, 119), RGB(255, 255, 255));
   EXPECT_EQ(lens_.Pixel(149, 120), RGB(255, 255, 255));
   EXPECT_EQ(lens_.Pixel(150, 120), PatternColour(0, 0, 0));
+}
+
+// A snapshot of a monitor left of and above the primary one (negative
+// screen coordinates), and of one to its right: the same lens at the same
+// place of the snapshot, whole and hanging over each edge.
+TEST_F(LensDrawTest, SnapshotsOfOtherMonitorsAreReadAtTheirScreenPlace) {
+  for (const SourceRect area : {SourceRect{-1920, -300, kSnapW, kSnapH}, SourceRect{1024, 0, kSnapW, kSnapH}}) {
+    area_ = area;
+    const int places[][2] = {{100, 100}, {-150, -120}, {560, 40}, {300, 400}};
+    for (const auto& p : places) {
+      for (int zoom : {1, 2, 5}) {
+        PatBlt(lens_.dc(), 0, 0, kLens, kLens, WHITENESS);
+        EXPECT_EQ(DrawAndCheck(area.x + p[0], area.y + p[1], zoom), "")
+            << "area at " << area.x << "," << area.y << ", lens at " << p[0] << "," << p[1] << " factor " << zoom;
+      }
+    }
+  }
+  // A lens at the primary monitor's origin reads nothing of a snapshot of
+  // the monitor on its left.
+  area_ = SourceRect{-kSnapW, 0, kSnapW, kSnapH};
+  PatBlt(lens_.dc(), 0, 0, kLens, kLens, WHITENESS);
+  DrawLens(lens_.dc(), kLens, kLens, snap_.dc(), area_, {0, 0, kLens, kLens}, 1);
+  EXPECT_EQ(lens_.Pixel(0, 0), RGB(255, 255, 255));
+  DrawLens(lens_.dc(), kLens, kLens, snap_.dc(), area_, {-1, 0, kLens, kLens}, 1);
+  EXPECT_EQ(lens_.Pixel(0, 0), PatternColour(kSnapW - 1, 0, 0));
+  EXPECT_EQ(lens_.Pixel(1, 0), RGB(255, 255, 255));
 }
 
 TEST_F(LensDrawTest, SourceWhollyOffTheSnapshotLeavesTheBackgroundAlone) {
@@ -101,7 +131,7 @@ TEST_F(LensDrawTest, SourceWhollyOffTheSnapshotLeavesTheBackgroundAlone) {
   win::Brush brush(CreateSolidBrush(RGB(10, 20, 30)));
   RECT all{0, 0, kLens, kLens};
   FillRect(lens_.dc(), &all, brush.get());
-  DrawLens(lens_.dc(), kLens, kLens, snap_.dc(), kSnapW, kSnapH, {kSnapW + 5, 0, 92, 92}, 2);
+  DrawLens(lens_.dc(), kLens, kLens, snap_.dc(), area_, {kSnapW + 5, 0, 92, 92}, 2);
   EXPECT_EQ(lens_.Pixel(0, 0), RGB(10, 20, 30));
   EXPECT_EQ(lens_.Pixel(184, 184), RGB(10, 20, 30));
 }
@@ -111,7 +141,7 @@ TEST_F(LensDrawTest, PartlyOffKeepsAPictureBackgroundNotJustWhite) {
   for (int j = 0; j < kLens; ++j) {
     for (int i = 0; i < kLens; ++i) lens_.bits()[j * kLens + i] = static_cast<DWORD>((i << 16) | (j << 8) | 0x40);
   }
-  DrawLens(lens_.dc(), kLens, kLens, snap_.dc(), kSnapW, kSnapH, {-100, 0, kLens, kLens}, 1);
+  DrawLens(lens_.dc(), kLens, kLens, snap_.dc(), area_, {-100, 0, kLens, kLens}, 1);
   EXPECT_EQ(lens_.Pixel(99, 50), RGB(99, 50, 0x40));
   EXPECT_EQ(lens_.Pixel(0, 184), RGB(0, 184, 0x40));
   EXPECT_EQ(lens_.Pixel(100, 50), PatternColour(0, 50, 0));

@@ -47,7 +47,7 @@ class OwnPixelsTest : public ::testing::Test {
   }
   void Take() {
     win::WindowDC screen(nullptr);
-    own_.Take(window_, lens_, screen.get(), screen_);
+    own_.Take(window_, lens_, screen.get(), RECT{0, 0, screen_.cx, screen_.cy});
   }
   // The snapshot as the screen shows it now.
   void CopyScreen() {
@@ -69,16 +69,30 @@ TEST_F(OwnPixelsTest, OnlyTheVisibleBodyTellsAStalePlace) {
   // Nothing moved: the window's place is stale where its body shows, not
   // where its outline is cut away or the other window lies over it, and the
   // tiles of lens alone are not judged.
-  const SourceRect r = own_.StaleArea(snap_);
+  const SourceRect r = own_.StaleArea(snap_, POINT{0, 0});
   EXPECT_EQ(r.x, 96);
   EXPECT_EQ(r.y, 64);
   EXPECT_EQ(r.x + r.width, 128);
   EXPECT_EQ(r.y + r.height, 96);
 
+  // A snapshot of only the part of the screen around the window, as the
+  // magnifier takes it, tells the same; one that misses part of the place
+  // tells nothing.
+  win::DibImage part;
+  ASSERT_TRUE(part.Create(120, 50));
+  BitBlt(part.dc(), 0, 0, 120, 50, snap_.dc(), 50, 60, SRCCOPY);
+  GdiFlush();
+  const SourceRect p = own_.StaleArea(part, POINT{50, 60});
+  EXPECT_EQ(p.x, 96);
+  EXPECT_EQ(p.y, 64);
+  EXPECT_EQ(p.width, r.width);
+  EXPECT_EQ(p.height, r.height);
+  EXPECT_TRUE(own_.StaleArea(part, POINT{70, 60}).width <= 0);
+
   // Once the place shows something else, it is ready.
   PatBlt(snap_.dc(), 0, 0, screen_.cx, screen_.cy, BLACKNESS);
   GdiFlush();
-  EXPECT_TRUE(own_.StaleArea(snap_).width <= 0);
+  EXPECT_TRUE(own_.StaleArea(snap_, POINT{0, 0}).width <= 0);
 }
 
 TEST_F(OwnPixelsTest, AHiddenWindowOrOneOffTheScreenLeavesNothingToCompare) {
@@ -86,14 +100,14 @@ TEST_F(OwnPixelsTest, AHiddenWindowOrOneOffTheScreenLeavesNothingToCompare) {
   ShowWindow(window_, SW_HIDE);
   Take();
   CopyScreen();
-  EXPECT_TRUE(own_.StaleArea(snap_).width <= 0);
+  EXPECT_TRUE(own_.StaleArea(snap_, POINT{0, 0}).width <= 0);
 
   ShowWindow(window_, SW_SHOWNA);
   SetWindowPos(window_, nullptr, 10, -200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   PumpFor(100);
   Take();
   CopyScreen();
-  EXPECT_TRUE(own_.StaleArea(snap_).width <= 0);
+  EXPECT_TRUE(own_.StaleArea(snap_, POINT{0, 0}).width <= 0);
 
   // Partly off the left edge: only the 40 pixels of outline on the screen are
   // compared (in whole tiles of the part on the screen).
@@ -101,7 +115,7 @@ TEST_F(OwnPixelsTest, AHiddenWindowOrOneOffTheScreenLeavesNothingToCompare) {
   PumpFor(100);
   Take();
   CopyScreen();
-  const SourceRect r = own_.StaleArea(snap_);
+  const SourceRect r = own_.StaleArea(snap_, POINT{0, 0});
   EXPECT_EQ(r.x, 0);
   EXPECT_EQ(r.x + r.width, 48);
 }
