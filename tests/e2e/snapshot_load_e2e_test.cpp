@@ -48,6 +48,46 @@ class BusyProcesses {
   std::vector<HANDLE> processes_;
 };
 
+// A window of its own thread that stops answering with a repaint pending,
+// until destroyed.
+class HungWindow {
+ public:
+  explicit HungWindow(RECT r) : r_(r), hang_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+                                ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    thread_ = CreateThread(nullptr, 0, &Main, this, 0, nullptr);
+    WaitForSingleObject(ready_, 5000);
+  }
+  ~HungWindow() {
+    SetEvent(hang_);  // wakes it: it repaints, then goes
+    WaitForSingleObject(thread_, 5000);
+    for (HANDLE h : {thread_, hang_, ready_}) CloseHandle(h);
+  }
+  HungWindow(const HungWindow&) = delete;
+  HungWindow& operator=(const HungWindow&) = delete;
+
+ private:
+  static DWORD WINAPI Main(void* arg) {
+    auto* self = static_cast<HungWindow*>(arg);
+    const RECT& r = self->r_;
+    HWND w = CreateWindowExW(WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP | WS_VISIBLE, r.left, r.top,
+                             r.right - r.left, r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 300) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      Sleep(5);
+    }
+    InvalidateRect(w, nullptr, TRUE);
+    SetEvent(self->ready_);
+    WaitForSingleObject(self->hang_, 20000);  // answers nothing meanwhile
+    DestroyWindow(w);
+    return 0;
+  }
+
+  RECT r_;
+  HANDLE hang_, ready_, thread_ = nullptr;
+};
+
 class SnapshotUnderLoadE2E : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -106,6 +146,122 @@ TEST_F(SnapshotUnderLoadE2E, FiftySnapshotsOnBusyCoresShowOnlyTheScreen) {
   MouseUp();
   EXPECT_EQ(snapshots, 50);
   EXPECT_EQ(busy.Running(), 2) << "the cores were not kept busy all along";
+  PostMessageW(app_.MainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(app_.WaitExit(10000), 0);
+}
+
+// A window of another program that has stopped answering, with a repaint
+// pending, lies beneath the magnifier's body: every move still gives the
+// lens of the new place within a second.
+TEST_F(SnapshotUnderLoadE2E, AWindowThatStopsAnsweringDoesNotStopTheLens) {
+  app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\nNoLoadSkin=1\r\nAlwaysTop=1\r\n" + PlaceAt(300, 200) +
+                                    "LastMagnification=2\r\n");
+  ASSERT_TRUE(app_.Start());
+  ASSERT_TRUE(app_.WaitForMainWindow());
+  ASSERT_EQ(WaitForLens(app_, 2, 0), "") << "start-up";
+  HungWindow hung(RECT{440, 400, 490, 420});
+  int phase = 0;
+  for (int k = 1; k <= 5; ++k) {
+    phase ^= 1;
+    pattern_.SetPhase(phase);
+    const DWORD start = Now();
+    MoveWindowTo(app_.MainWindow(), 300 - 2 * k, 200 + k);
+    EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().left == 300 - 2 * k; }, 1000)) << "move " << k;
+    EXPECT_EQ(WaitForLens(app_, 2, phase, 1000), "") << "move " << k;
+    EXPECT_LE(Now() - start, 1000u) << "move " << k;
+  }
+  PostMessageW(app_.MainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(app_.WaitExit(10000), 0);
+}
+
+// Presses made at once after a snapshot, quicker than a hand: after start-up,
+// after a drag is let go (a right press, and a press on a zoom button while
+// the drag's last snapshot is taken) and after a dialog closes. Every right
+// press opens the menu and every zoom press counts once. The test command
+// runs it on a 1920 x 1080 screen too.
+TEST_F(SnapshotUnderLoadE2E, PressesMadeAtOnceAfterASnapshotAreNeverLost) {
+  constexpr int kRounds = 20;
+  const std::string settings = "[OcuralSetting]\r\nNoLoadSkin=1\r\nLastMagnification=2\r\n";
+  auto rightPressOpensTheMenu = [&](int x, int y, const char* after, int round) {
+    MouseTo(x, y);
+    MouseDown(2);
+    MouseUp(2);
+    HWND menu = OpenMenu();
+    EXPECT_NE(menu, nullptr) << "the right press after " << after << " was lost, round " << round;
+    if (!menu) return false;
+    Key(VK_ESCAPE);
+    return WaitFor([&] { return !IsWindowVisible(menu); }, 3000);
+  };
+
+  // Start-up: the press comes while the first snapshot may be under way.
+  for (int round = 0; round < 5; ++round) {
+    OcuralApp app;
+    app.WriteFile(L"Ocural.ini", settings + PlaceAt(300 + 40 * round, 200));
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(WaitFor([&] { return app.MainWindow() != nullptr; }, 15000));
+    const RECT w = app.WindowRect();
+    ASSERT_TRUE(rightPressOpensTheMenu(w.left + 150, w.top + 210, "start-up", round));
+    PostMessageW(app.MainWindow(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(app.WaitExit(10000), 0);
+  }
+
+  app_.WriteFile(L"Ocural.ini", settings + PlaceAt(300, 200));
+  ASSERT_TRUE(app_.Start());
+  ASSERT_TRUE(app_.WaitForMainWindow());
+  ASSERT_EQ(WaitForLens(app_, 2, 0), "") << "start-up";
+  const wchar_t* const dialogs[] = {L"ぴこら～の設定", L"スキンの変更", L"バージョン情報"};
+  const WORD keys[] = {'S', 'K', 'V'};
+  int zoom = 2;
+  for (int round = 0; round < kRounds; ++round) {
+    // A short drag by the body, then at once a right press where it was let go.
+    RECT w = app_.WindowRect();
+    const int dx = round % 2 ? -30 : 30;
+    MouseTo(w.left + 150, w.top + 210);
+    MouseDown();
+    MouseTo(w.left + 150 + dx / 2, w.top + 212);
+    MouseTo(w.left + 150 + dx, w.top + 214);
+    MouseUp();
+    ASSERT_TRUE(rightPressOpensTheMenu(w.left + 150 + dx, w.top + 214, "a drag", round));
+    ASSERT_TRUE(WindowAt(w.left + dx, w.top + 4)) << "round " << round;
+
+    // The same, with a click on a zoom button instead: in on even rounds,
+    // out on odd ones.
+    w = app_.WindowRect();
+    MouseTo(w.left + 150, w.top + 210);
+    MouseDown();
+    MouseTo(w.left + 150 - dx, w.top + 206);
+    MouseUp();
+    const int button = round % 2 ? 40 : 16;
+    MouseTo(w.left - dx + button, w.top - 4 + 208);
+    MouseDown();
+    MouseUp();
+    zoom += round % 2 ? -1 : 1;
+    ASSERT_EQ(WaitForLens(app_, zoom, 0, 3000), "") << "a zoom press after a drag, round " << round;
+
+    // A dialog from the menu, closed with Esc, then at once a right press.
+    w = app_.WindowRect();
+    MouseTo(w.left + 150, w.top + 210);
+    MouseDown(2);
+    MouseUp(2);
+    ASSERT_NE(OpenMenu(), nullptr) << "round " << round;
+    Key(keys[round % 3]);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          for (HWND d : app_.Windows()) {
+            if (IsWindowVisible(d) && TextOf(d) == dialogs[round % 3]) dialog = d;
+          }
+          return dialog != nullptr && GetForegroundWindow() == dialog;
+        },
+        5000))
+        << "round " << round;
+    INPUT esc[2] = {};
+    esc[0].type = esc[1].type = INPUT_KEYBOARD;
+    esc[0].ki.wVk = esc[1].ki.wVk = VK_ESCAPE;
+    esc[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, esc, sizeof(INPUT));
+    ASSERT_TRUE(rightPressOpensTheMenu(w.left + 150, w.top + 210, "a dialog closed", round));
+  }
   PostMessageW(app_.MainWindow(), WM_CLOSE, 0, 0);
   EXPECT_EQ(app_.WaitExit(10000), 0);
 }
