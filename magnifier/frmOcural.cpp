@@ -114,12 +114,31 @@ class FrmOcural::StepAside : public SnapshotMover {
     RECT r{};
     GetWindowRect(f_.hwnd_, &r);
     place_ = POINT{r.left, r.top};
+    const bool foreground = GetForegroundWindow() == f_.hwnd_;
+    focus_ = f_.keepFocus_ && foreground ? GetFocus() : nullptr;
+    // A press made while the window is away would go to the window beneath
+    // it. Holding the mouse keeps it in this program's queue; it is read
+    // once the window is back, and goes where the window then stands.
+    captured_ = foreground && GetCapture() == nullptr;
+    if (captured_) SetCapture(f_.hwnd_);
     Move(TopAboveScreens(GetSystemMetrics(SM_YVIRTUALSCREEN), r.bottom - r.top));
   }
   void MoveBack() noexcept override {
     // A move by someone else meanwhile has put the window where it belongs
     // now; going back to the old place would undo it.
     if (!f_.movedDuringCapture_) Move(place_.y);
+    if (captured_ && GetCapture() == f_.hwnd_) ReleaseCapture();
+    if (focus_ && forms::RunningUnderWine()) {
+      // Wine unmaps a window that leaves the screens, and the X server takes
+      // the keyboard focus from it. When Wine reads that news it makes the
+      // desktop the foreground window: the magnifier would be deactivated
+      // by its own snapshot (and take another one for that), and the next
+      // press on it would only activate it. Handing the focus to it again
+      // now, back on the screen, gives the X server its focus back before
+      // that news is read. Windows keeps the activation over the move.
+      SetFocus(nullptr);
+      SetFocus(focus_);
+    }
     // Back on the screen the whole window is painted at once, whatever the
     // system kept of it: nothing of the place it left may show through.
     f_.Refresh();
@@ -134,6 +153,8 @@ class FrmOcural::StepAside : public SnapshotMover {
 
   FrmOcural& f_;
   POINT place_{};
+  HWND focus_ = nullptr;  // the window with the focus, when this program is in the foreground
+  bool captured_ = false;  // the mouse was taken for the time away
 };
 
 void FrmOcural::SnapshotEventArrived(SnapshotEvent event) {
@@ -143,6 +164,9 @@ void FrmOcural::SnapshotEventArrived(SnapshotEvent event) {
   state.visible = Visible();
   state.freshLens = showingFreshLens_;
   state.putOff = snapshotAfterRelease_;
+  state.posted = snapshotPosted_;
+  const HWND foreground = GetForegroundWindow();
+  state.activationToNobody = foreground == nullptr || foreground == GetDesktopWindow();
   // Under Wine a window that leaves the screen loses the pointer's grab: a
   // snapshot taken at the press that activated the window would take the
   // release away from it (no menu for a right click, no colour for a pick).
@@ -151,12 +175,20 @@ void FrmOcural::SnapshotEventArrived(SnapshotEvent event) {
   state.holdClickActivation = forms::RunningUnderWine();
   const SnapshotDecision d = DecideSnapshot(event, state);
   snapshotAfterRelease_ = d.putOff;
+  snapshotPosted_ = d.posted;
   switch (d.action) {
     case SnapshotAction::Take:
+      // Not while the activation is changing hands: the system is moving
+      // the focus itself then.
+      keepFocus_ = event == SnapshotEvent::Move || event == SnapshotEvent::PressOver || event == SnapshotEvent::Settled;
       WMSizeOrMove();
+      keepFocus_ = true;
       break;
     case SnapshotAction::MovedAside:
       movedDuringCapture_ = true;
+      break;
+    case SnapshotAction::Post:
+      PostMessageW(hwnd_, kSnapshotSettled, 0, 0);
       break;
     case SnapshotAction::PutOff:
     case SnapshotAction::None:
@@ -171,6 +203,7 @@ void FrmOcural::TakeSnapshotPutOffByPress() {
 void FrmOcural::WMSizeOrMove() {
   if (IsCapturing) return;
   snapshotAfterRelease_ = false;
+  snapshotPosted_ = false;
   // Another program may move the window while a snapshot is being taken (its
   // request is handled while this thread waits). That move found IsCapturing
   // set, and the snapshot may show the window itself; take it again, a

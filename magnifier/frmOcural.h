@@ -32,9 +32,13 @@ class FrmOcural : public forms::Form {
 
   void WMSizeOrMove();
   void ReloadSkin(const std::wstring& FileName);
-  // Called by the hook for a move, a size change or an activation change:
-  // takes the snapshot now, later or not at all (DecideSnapshot).
+  // Called by the hook for a move, a size change or an activation change,
+  // and for kSnapshotSettled: takes the snapshot now, later or not at all
+  // (DecideSnapshot).
   void SnapshotEventArrived(SnapshotEvent event);
+  // Posted to the window by an activation; its snapshot is taken when it
+  // comes back.
+  static constexpr UINT kSnapshotSettled = WM_APP + 0x31;
   bool AlwaysTop() const { return alwaysTop_; }
   void SetAlwaysTop(bool NewValue);
   void LoadSetting();
@@ -111,6 +115,10 @@ class FrmOcural : public forms::Form {
   bool movedDuringCapture_ = false;
   bool showingFreshLens_ = false;
   bool snapshotAfterRelease_ = false;
+  bool snapshotPosted_ = false;
+  // Whether a snapshot keeps the keyboard focus where it was (not when it was
+  // asked for by the window losing the activation).
+  bool keepFocus_ = true;
   // What is left of the wait for the uncovered place, shared by the rounds of
   // one WMSizeOrMove.
   DWORD waitBudgetMs_ = 0;

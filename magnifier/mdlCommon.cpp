@@ -20,6 +20,14 @@ LRESULT CALLBACK HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   // gives back its object.
   auto* form = static_cast<FrmOcural*>(forms::Window::FromHandle(hwnd));
   if (!form || !form->PrevWndProc) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  if (msg == FrmOcural::kSnapshotSettled) {
+    try {
+      form->SnapshotEventArrived(SnapshotEvent::Settled);
+    } catch (...) {
+      // Never let an exception cross the window procedure.
+    }
+    return 0;
+  }
   if (msg == WM_MOVE || msg == WM_SIZE || msg == WM_ACTIVATE) {
     SnapshotEvent event = SnapshotEvent::Move;
     if (msg == WM_ACTIVATE) {

@@ -5,18 +5,22 @@
 namespace ocural {
 
 SnapshotDecision DecideSnapshot(SnapshotEvent event, const SnapshotState& s) {
-  const SnapshotDecision keep{SnapshotAction::None, s.putOff};
+  const SnapshotDecision keep{SnapshotAction::None, s.putOff, s.posted};
+  // A snapshot taken settles whatever waited.
+  const SnapshotDecision take{SnapshotAction::Take, false, false};
   if (s.capturing) {
     // The snapshot's own moves and activation changes do nothing; a move by
     // anyone else means the copy may show the window where it now stands.
-    if (event == SnapshotEvent::Move && !s.ownMove) return {SnapshotAction::MovedAside, s.putOff};
+    if (event == SnapshotEvent::Move && !s.ownMove) return {SnapshotAction::MovedAside, s.putOff, s.posted};
     return keep;
   }
   switch (event) {
     case SnapshotEvent::Requested:
-      return {SnapshotAction::Take, false};
+      return take;
     case SnapshotEvent::PressOver:
-      return s.putOff && s.visible ? SnapshotDecision{SnapshotAction::Take, false} : keep;
+      return s.putOff && s.visible ? take : keep;
+    case SnapshotEvent::Settled:
+      return s.posted && s.visible ? take : SnapshotDecision{SnapshotAction::None, s.putOff, false};
     case SnapshotEvent::Move:
     case SnapshotEvent::Activate:
     case SnapshotEvent::Deactivate:
@@ -27,8 +31,19 @@ SnapshotDecision DecideSnapshot(SnapshotEvent event, const SnapshotState& s) {
   // shut-down) deactivates it, and that takes nothing.
   if (!s.visible) return keep;
   if (s.freshLens && event != SnapshotEvent::Move) return keep;
-  if (event == SnapshotEvent::ClickActivate && s.holdClickActivation) return {SnapshotAction::PutOff, true};
-  return {SnapshotAction::Take, false};
+  // A deactivation that brings no other window forward changes nothing on
+  // the screen. Wine gives one after each snapshot that took the X focus
+  // away; a snapshot for it would be a second one, at an unforeseeable
+  // moment, when the next press could find the window away.
+  if (event == SnapshotEvent::Deactivate && s.activationToNobody) return keep;
+  if (event == SnapshotEvent::ClickActivate && s.holdClickActivation) return {SnapshotAction::PutOff, true, s.posted};
+  // An activation is taken once it has settled: while the system is still
+  // handing the activation and the focus over, a window that steps off the
+  // screen can have them taken away again (under Wine it does).
+  if (event == SnapshotEvent::Activate) {
+    return s.posted ? keep : SnapshotDecision{SnapshotAction::Post, s.putOff, true};
+  }
+  return take;
 }
 
 SourceRect SnapshotArea(const ScreenRect& window, const ScreenRect& lens, const ScreenRect& screens) {

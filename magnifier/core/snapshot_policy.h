@@ -16,6 +16,7 @@ enum class SnapshotEvent : uint8_t {
   Deactivate,     // WM_ACTIVATE, another window became active
   PressOver,      // the press on the window is over: released, or a zoom click done
   Requested,      // an explicit call (a skin reload takes one while the window is hidden)
+  Settled,        // the message an activation posted has come back
 };
 
 // The window's state when the event arrives.
@@ -25,6 +26,8 @@ struct SnapshotState {
   bool visible = true;          // the window is shown
   bool freshLens = false;       // being shown with a lens drawn just before: no second snapshot
   bool putOff = false;          // a click activation's snapshot waits for the press to end
+  bool posted = false;          // an activation's snapshot waits for the activation to settle
+  bool activationToNobody = false;  // a deactivation made no other window active
   bool holdClickActivation = false;  // the system loses the release if the window moves under a press
 };
 
@@ -32,12 +35,14 @@ enum class SnapshotAction : uint8_t {
   None,        // nothing to do
   Take,        // take a snapshot and draw the lens
   PutOff,      // take it once the press is over
+  Post,        // take it once the activation has settled: post a message to come back to
   MovedAside,  // a move by someone else during a snapshot: that snapshot is taken again
 };
 
 struct SnapshotDecision {
   SnapshotAction action = SnapshotAction::None;
-  bool putOff = false;  // the put-off state afterwards
+  bool putOff = false;  // the put-off and posted states afterwards
+  bool posted = false;
 };
 
 SnapshotDecision DecideSnapshot(SnapshotEvent event, const SnapshotState& state);

@@ -26,6 +26,12 @@ TEST(SnapshotPolicyTest, EventsAndStatesGiveTheirActions) {
   putOff.putOff = true;
   SnapshotState putOffHidden = putOff;
   putOffHidden.visible = false;
+  SnapshotState posted = Shown();
+  posted.posted = true;
+  SnapshotState postedHidden = posted;
+  postedHidden.visible = false;
+  SnapshotState toNobody = Shown();
+  toNobody.activationToNobody = true;
 
   struct Row {
     const char* what;
@@ -33,11 +39,18 @@ TEST(SnapshotPolicyTest, EventsAndStatesGiveTheirActions) {
     SnapshotState state;
     A action;
     bool putOffAfter;
+    bool postedAfter = false;
   };
   const Row rows[] = {
       {"a move", E::Move, Shown(), A::Take, false},
-      {"an activation", E::Activate, Shown(), A::Take, false},
+      {"an activation", E::Activate, Shown(), A::Post, false, true},
+      {"an activation with one posted", E::Activate, posted, A::None, false, true},
+      {"the posted message back", E::Settled, posted, A::Take, false, false},
+      {"the posted message after a snapshot took its place", E::Settled, Shown(), A::None, false, false},
+      {"the posted message back while hidden", E::Settled, postedHidden, A::None, false, false},
+      {"a move while one is posted", E::Move, posted, A::Take, false, false},
       {"a deactivation", E::Deactivate, Shown(), A::Take, false},
+      {"a deactivation that activates nothing", E::Deactivate, toNobody, A::None, false},
       {"a click activation where the press survives a move", E::ClickActivate, Shown(), A::Take, false},
       {"a click activation where it does not", E::ClickActivate, wine, A::PutOff, true},
       {"the end of that press", E::PressOver, putOff, A::Take, false},
@@ -58,6 +71,7 @@ TEST(SnapshotPolicyTest, EventsAndStatesGiveTheirActions) {
     const SnapshotDecision d = DecideSnapshot(r.event, r.state);
     EXPECT_EQ(d.action, r.action) << r.what;
     EXPECT_EQ(d.putOff, r.putOffAfter) << r.what;
+    EXPECT_EQ(d.posted, r.postedAfter) << r.what;
   }
 }
 
