@@ -242,7 +242,7 @@ int main() {
   std::printf("  the step's parts:\n");
   std::printf("    own pixels read            %8.2f ms\n", Median(own));
   std::printf("    move above the screen      %8.2f ms\n", Median(away));
-  std::printf("    own windows repaint        %8.2f ms\n", Median(walk));
+  std::printf("    other windows repaint      %8.2f ms\n", Median(walk));
   std::printf("    copy of the area           %8.2f ms\n", Median(copy));
   std::printf("    stale check and re-reads   %8.2f ms (%.0f re-reads)\n", Median(wait), Median(rereads));
   std::printf("    move back and repaint      %8.2f ms\n", Median(back));

@@ -30,11 +30,17 @@ void Application::ChooseSkin() {
   // selected; a confirmed choice is loaded at once.
   if (auto chosen = ocural::ChooseSkin(main_.hWnd(), forms::App::Path(), main_.CurrentSkin)) {
     main_.ReloadSkin(*chosen);
+    // Kept at once: a program ended from outside or a lost power supply
+    // does not lose a confirmed choice.
+    main_.SaveSetting();
   }
 }
 
 void Application::EditSettings() {
-  if (ocural::EditSettings(settings_, main_.hWnd())) main_.ApplySetting();
+  if (ocural::EditSettings(settings_, main_.hWnd())) {
+    main_.ApplySetting();
+    main_.SaveSetting();  // kept at once, as a chosen skin is
+  }
 }
 
 }  // namespace ocural

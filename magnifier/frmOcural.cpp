@@ -1,5 +1,7 @@
 #include "magnifier/frmOcural.h"
 
+#include <vector>
+
 #include "colorpick/clipboard.h"
 #include "colorpick/core/colour_text.h"
 #include "controller/core/tray_record.h"
@@ -7,6 +9,7 @@
 #include "magnifier/core/zoom.h"
 #include "magnifier/lens_draw.h"
 #include "magnifier/mdlCommon.h"
+#include "platform/core/placement.h"
 #include "platform/core/vbmath.h"
 #include "platform/win/controls.h"
 #include "platform/win/locale.h"
@@ -18,10 +21,11 @@ namespace ocural {
 
 namespace {
 constexpr COLORREF kBodyColour = RGB(192, 255, 192);
-// The window's size is kept in twips (201 x 225 pixels at 96 DPI), so it
-// grows with the display scale; its elements are placed in pixels and do not.
-constexpr double kClientWidthTwips = 3015;
-constexpr double kClientHeightTwips = 3375;
+// The designed look without a skin: 201 x 225 pixels at every display scale,
+// like a skin, whose window is its picture's size in pixels; the lens and the
+// buttons inside are placed in pixels too.
+constexpr int kClientWidth = 201;
+constexpr int kClientHeight = 225;
 }  // namespace
 
 // The steps of the start-up and shut-down sequences, carried out on this window.
@@ -42,6 +46,7 @@ class FrmOcural::Host : public MainWindowHost {
   void LoadSkin(const std::wstring& fileName) override { f_.LoadSkin(fileName); }
   void SetLeftTwips(int32_t twips) override { f_.SetLeft(twips); }
   void SetTopTwips(int32_t twips) override { f_.SetTop(twips); }
+  void KeepReachable() override { f_.KeepReachable(); }
   void LoadSubCtrl() override { f_.controller_.Load(); }
   void ApplySetting() override { f_.ApplySetting(); }
   void InstallHook() override { mdlCommon::InstallHook(f_); }
@@ -61,7 +66,7 @@ void FrmOcural::Load() {
   if (IsLoaded()) return;
   SetBackColor(kBodyColour);
   if (!CreateForm(WS_EX_TOOLWINDOW, WS_POPUP | WS_CLIPCHILDREN, L"Pebwick Ocural",
-                  forms::TwipsToPixelsX(kClientWidthTwips), forms::TwipsToPixelsY(kClientHeightTwips))) {
+                  kClientWidth, kClientHeight)) {
     return;
   }
   handCursor_ = LoadCursorW(forms::App::Instance(), MAKEINTRESOURCEW(IDC_POINTHAND));
@@ -84,7 +89,12 @@ void FrmOcural::Load() {
 
 void FrmOcural::Show() {
   Load();
-  SetVisible(true);
+  if (Visible()) return;
+  // The first snapshot is taken while the window is still hidden: it needs
+  // no move off the screen then, and a press made as soon as the window
+  // appears finds it in its place.
+  WMSizeOrMove();
+  ShowWithFreshLens();
 }
 
 void FrmOcural::ShowWithFreshLens() {
@@ -274,7 +284,38 @@ void FrmOcural::ApplySetting() {
   controller_.SetShowTrayIcon(AppSettings.ShowTrayIcon);
 }
 
+static BOOL CALLBACK CollectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM list) noexcept {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  try {
+    const RECT& r = info.rcWork;
+    reinterpret_cast<std::vector<WorkArea>*>(list)->push_back(WorkArea{r.left, r.top, r.right, r.bottom});
+    return TRUE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+void FrmOcural::KeepReachable() {
+  // A saved place is not checked against the screens it was saved on: after
+  // a monitor was removed or the resolution changed, or with a hand-made
+  // LastX, the window would open where nobody can reach it (no title bar,
+  // no taskbar button). With less than 32 x 32 pixels of it on any work area
+  // it comes back, whole, onto the nearest one.
+  std::vector<WorkArea> works;
+  EnumDisplayMonitors(nullptr, nullptr, &CollectWorkArea, reinterpret_cast<LPARAM>(&works));
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  const WindowPlace at{r.left, r.top};
+  const WindowPlace to = ReachablePlace(at, r.right - r.left, r.bottom - r.top, works);
+  if (!(to == at)) SetWindowPos(hwnd_, nullptr, to.x, to.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void FrmOcural::SaveSetting() {
+  // The place, skin and factor are read off the window: once it is gone
+  // there is nothing right to write.
+  if (!IsLoaded()) return;
   Win32Profile profile;
   INIAccess ini(profile);
   SaveSettings(ini, AppSettings, CurrentSkin, Left(), Top(), zoomX_);

@@ -27,7 +27,8 @@ class FrmOcural : public forms::Form {
 
   // Creates the window and its elements and runs Form_Load; does not show it.
   void Load();
-  // Loads if needed, then shows and activates the window.
+  // Loads if needed, then shows and activates the window with its first
+  // lens drawn.
   void Show();
 
   void WMSizeOrMove();
@@ -92,6 +93,7 @@ class FrmOcural : public forms::Form {
   void Form_Load();
   void LoadSkin(const std::wstring& FileName);
   void UnloadSkin();
+  void KeepReachable();
   class StepAside;
   void CaptureScreen();
   void CalcSourceRect();

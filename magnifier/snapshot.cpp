@@ -97,7 +97,7 @@ void Snapshot::Take(HWND window, HWND lens, bool shown, SnapshotMover& mover, DW
   BackInPlace back(mover);
   if (shown) back.Away();
   times_.moveAway = lap.Next();
-  RepaintOwnWindows(window);
+  RepaintOthers(window, waitBudgetMs);
   WaitForComposedFrame();
   times_.repaintWalk = lap.Next();
   Copy(area);
@@ -108,16 +108,48 @@ void Snapshot::Take(HWND window, HWND lens, bool shown, SnapshotMover& mover, DW
   times_.moveBack = lap.Next();
 }
 
-void Snapshot::RepaintOwnWindows(HWND window) {
-  // This program's other windows (a dialog, the hidden controller) repaint
-  // now what the magnifier uncovered. Other programs repaint in their own
-  // time: asking one that has stopped answering would wait for it, and
-  // ReReadWhileStale already tells when their pixels are on the screen.
+void Snapshot::RepaintOthers(HWND window, DWORD& budgetMs) {
+  // Every other top-level window repaints now what the magnifier uncovered
+  // (or what a closed dialog left), so that the copy shows it. This
+  // program's own windows repaint at once. Another program's window is asked
+  // with a bounded wait: one that has stopped answering would hold the
+  // magnifier above the screen until it woke, so it is given kPaintWaitMs,
+  // and then left alone for a while.
   windows_.clear();
-  EnumThreadWindows(GetCurrentThreadId(), &CollectWindow, reinterpret_cast<LPARAM>(&windows_));
+  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows_));
+  const DWORD start = GetTickCount();
+  const DWORD self = GetCurrentThreadId();
   for (HWND w : windows_) {
-    if (w != window) UpdateWindow(w);
+    if (w == window || !IsWindowVisible(w)) continue;
+    if (GetWindowThreadProcessId(w, nullptr) == self) {
+      UpdateWindow(w);
+      continue;
+    }
+    if (!GetUpdateRect(w, nullptr, FALSE) || Unanswered(w)) continue;
+    const DWORD spent = GetTickCount() - start;
+    if (spent >= budgetMs) break;
+    DWORD_PTR result = 0;
+    const UINT wait = static_cast<UINT>(budgetMs - spent < kPaintWaitMs ? budgetMs - spent : kPaintWaitMs);
+    if (!SendMessageTimeoutW(w, WM_PAINT, 0, 0, SMTO_ABORTIFHUNG, wait, &result)) {
+      unanswered_.push_back(Silence{w, GetTickCount()});
+    }
   }
+  const DWORD spent = GetTickCount() - start;
+  budgetMs = spent >= budgetMs ? 0 : budgetMs - spent;
+}
+
+bool Snapshot::Unanswered(HWND w) {
+  const DWORD now = GetTickCount();
+  bool found = false;
+  for (size_t i = 0; i < unanswered_.size();) {
+    if (now - unanswered_[i].since >= kSilenceMs) {
+      unanswered_.erase(unanswered_.begin() + static_cast<std::ptrdiff_t>(i));
+      continue;
+    }
+    found = found || unanswered_[i].window == w;
+    ++i;
+  }
+  return found;
 }
 
 void Snapshot::Copy(const SourceRect& r) {

@@ -21,7 +21,7 @@ struct SnapshotTimes {
   POINT place{};           // where the window stood, screen pixels
   double ownPixels = 0;    // reading what the window shows where it stands
   double moveAway = 0;     // the move above the screen
-  double repaintWalk = 0;  // this program's other windows repaint
+  double repaintWalk = 0;  // the other windows repaint
   double screenCopy = 0;   // the copy of the area under the window
   double waitReady = 0;    // re-reading places that still showed the window
   int rereads = 0;
@@ -63,9 +63,15 @@ class Snapshot {
   // The longest a snapshot waits for the place the window left to show the
   // screen.
   static constexpr DWORD kReadyWaitMs = 250;
+  // The longest another program's window is waited for to repaint, and how
+  // long one that did not answer in time is left alone.
+  static constexpr DWORD kPaintWaitMs = 50;
+  static constexpr DWORD kSilenceMs = 3000;
 
  private:
-  void RepaintOwnWindows(HWND window);
+  void RepaintOthers(HWND window, DWORD& budgetMs);
+  // Whether `w` lately let a repaint request wait out its time.
+  bool Unanswered(HWND w);
   void Copy(const SourceRect& r);
   void ReReadWhileStale(DWORD& budgetMs);
 
@@ -75,6 +81,11 @@ class Snapshot {
   SourceRect area_;
   OwnPixels own_;
   std::vector<HWND> windows_;  // kept from one snapshot to the next: no allocation per move
+  struct Silence {
+    HWND window;
+    DWORD since;
+  };
+  std::vector<Silence> unanswered_;
   SnapshotTimes times_;
   uint32_t count_ = 0;
 };

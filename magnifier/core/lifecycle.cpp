@@ -8,6 +8,7 @@ void RunFormLoad(MainWindowHost& host) {
   if (!v.NoLoadSkin) host.LoadSkin(v.LastSkin);
   if (v.LastX > -1) host.SetLeftTwips(v.LastX);
   if (v.LastY > -1) host.SetTopTwips(v.LastY);
+  if (v.LastX > -1 || v.LastY > -1) host.KeepReachable();
   host.LoadSubCtrl();
   host.ApplySetting();
   host.InstallHook();

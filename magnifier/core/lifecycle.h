@@ -27,6 +27,9 @@ class MainWindowHost {
   virtual void LoadSkin(const std::wstring& fileName) = 0;
   virtual void SetLeftTwips(int32_t twips) = 0;
   virtual void SetTopTwips(int32_t twips) = 0;
+  // Moves the window, where a saved place put it, back within reach of the
+  // user: onto a monitor's work area when almost nothing of it shows there.
+  virtual void KeepReachable() = 0;
   virtual void LoadSubCtrl() = 0;
   virtual void ApplySetting() = 0;
   virtual void InstallHook() = 0;
@@ -40,7 +43,8 @@ class MainWindowHost {
   virtual void UnloadSubCtrl() = 0;
 };
 
-// Form_Load: settings, last skin, saved place, controller, applied settings,
+// Form_Load: settings, last skin, saved place (kept within reach), controller,
+// applied settings,
 // hook, factor (which draws the lens once). The snapshot is sized to what it
 // copies at each move, so there is no screen-sized buffer to set up.
 void RunFormLoad(MainWindowHost& host);

@@ -2,6 +2,8 @@
 // the work area, where the user could not reach it to move the dialog.
 #pragma once
 
+#include <vector>
+
 namespace ocural {
 
 struct WorkArea {
@@ -18,5 +20,13 @@ struct WindowPlace {
 // A window larger than the work area keeps its top-left corner, and so its
 // caption, on it; what does not fit runs off the right and bottom edges.
 WindowPlace CentredOnWorkArea(int width, int height, int screenWidth, int screenHeight, const WorkArea& work);
+
+// Where a window `width` x `height` with its top-left corner at `at` can be
+// reached: unchanged when at least `usable` x `usable` pixels of it (all of
+// a smaller side) lie on one of `works`, the monitors' work areas; otherwise
+// the nearest place that shows it whole on the work area nearest to it
+// (top-left first where it does not fit). No work areas: unchanged.
+WindowPlace ReachablePlace(WindowPlace at, int width, int height, const std::vector<WorkArea>& works,
+                           int usable = 32);
 
 }  // namespace ocural

@@ -283,7 +283,12 @@ void Form::Refresh() {
 }
 
 void Form::Unload(UnloadMode mode) {
-  if (!hwnd_) return;
+  if (!hwnd_ || unloading_) return;
+  unloading_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{unloading_};
   int cancel = 0;
   Form_QueryUnload(cancel, mode);
   if (cancel != 0) return;

@@ -113,7 +113,9 @@ class Form : public Window {
   void Refresh();
 
   bool IsLoaded() const { return hwnd_ != nullptr; }
-  // Asks the form to unload: Form_QueryUnload may cancel; otherwise the window goes.
+  // Asks the form to unload: Form_QueryUnload may cancel; otherwise the window
+  // goes. A request that arrives while an unload is under way (the system's
+  // close request handled while the first one waits) is not run again.
   void Unload(UnloadMode mode = kFormCode);
 
   void SetMousePointer(int pointer);
@@ -149,6 +151,7 @@ class Form : public Window {
   HCURSOR PointerCursor() const;
   void PaintBackground(HDC dc);
 
+  bool unloading_ = false;
   int mousePointer_ = kDefaultPointer;
   HCURSOR mouseIcon_ = nullptr;
   COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);

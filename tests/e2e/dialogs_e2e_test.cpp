@@ -224,11 +224,15 @@ TEST_F(DialogsE2E, SettingsShowTheFileAndOkAppliesTheChangesAtOnce) {
   EXPECT_TRUE(WaitFor([&] { return !Topmost(app_.MainWindow()); }, 3000)) << "always on top follows at once";
   EXPECT_EQ(WaitForLens(app_, 2, 0), "") << "the magnifier works on after the dialog";
 
-  ExitFromMenu();
-  const std::string ini = app_.ReadFile(L"Ocural.ini");
-  for (const char* line : {"AlwaysTop=0\r\n", "ColorPicker=0\r\n", "NoLoadSkin=1\r\n", "ShowTrayIcon=0\r\n",
-                           "ColorPickMode=1\r\n"}) {
-    EXPECT_NE(ini.find(line), std::string::npos) << line << " in\n" << ini;
+  // In the settings file at once (a program ended from outside keeps them),
+  // and again after the exit.
+  for (bool exited : {false, true}) {
+    if (exited) ExitFromMenu();
+    const std::string ini = app_.ReadFile(L"Ocural.ini");
+    for (const char* line : {"AlwaysTop=0\r\n", "ColorPicker=0\r\n", "NoLoadSkin=1\r\n", "ShowTrayIcon=0\r\n",
+                             "ColorPickMode=1\r\n"}) {
+      EXPECT_NE(ini.find(line), std::string::npos) << line << (exited ? " after the exit" : " at once") << " in\n" << ini;
+    }
   }
 }
 
@@ -321,6 +325,8 @@ TEST_F(SkinChooserE2E, OpensOnTheLoadedSkinAndEnterSwitchesToTheSelectedOne) {
       },
       5000))
       << "the window takes the plain skin's size";
+  // The choice is in the settings file at once, before any exit.
+  EXPECT_NE(app_.ReadFile(L"Ocural.ini").find("LastSkin=plain.vsk\r\n"), std::string::npos);
   Pump(1000);
   SaveReadmeShot("skin-plain");
 

@@ -93,19 +93,7 @@ std::string TwipsText(int pixels) {
   return s.str();
 }
 
-SIZE DesignedClient() {
-  struct Row {
-    int dpi;
-    SIZE client;
-  };
-  // 3015 / (1440 / dpi) and 3375 / (1440 / dpi), halves to even: 301.5 and
-  // 337.5 at 144 DPI give 302 and 338.
-  static const Row rows[] = {{96, {201, 225}}, {120, {251, 281}}, {144, {302, 338}}, {192, {402, 450}}};
-  for (const Row& r : rows) {
-    if (r.dpi == ScreenDpi()) return r.client;
-  }
-  return {0, 0};
-}
+SIZE DesignedClient() { return SIZE{201, 225}; }
 
 DWORD Now() { return GetTickCount(); }
 

@@ -26,9 +26,8 @@ std::string PlaceAt(int x, int y);
 // A window position as the settings file holds it: twips as decimal text,
 // without a decimal point when whole ("4500", "922.5").
 std::string TwipsText(int pixels);
-// The client size of the main window's designed look at this scale: its
-// 3015 x 3375 twips (201 x 225 pixels at 96 DPI) from a table worked out by
-// hand; {0, 0} at a scale the table does not hold.
+// The client size of the main window's designed look: 201 x 225 pixels at
+// every display scale, as a skin's window is its picture's size in pixels.
 SIZE DesignedClient();
 
 // Milliseconds since an arbitrary start.

@@ -77,6 +77,26 @@ TEST_F(SettingsE2E, NegativeOrJunkPlacesKeepTheSystemPlaceAndJunkFactorGivesTwo)
   Close();
 }
 
+// A place saved on a monitor that is gone (or typed by hand) would leave the
+// window where nobody can reach it: it opens whole on the work area instead,
+// as near as it can. A place that shows enough of it is kept.
+TEST_F(SettingsE2E, APlaceOffTheScreenComesBackWholeOnIt) {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\n" + PlaceAt(work.right + 500, 300));
+  RunOnce(2);
+  EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().left == work.right - DesignedClient().cx; }, 3000))
+      << "left at " << app_.WindowRect().left;
+  EXPECT_EQ(app_.WindowRect().top, 300);
+  Close();
+  app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\n" + PlaceAt(work.right - 40, work.bottom - 40));
+  ASSERT_TRUE(app_.Start());
+  ASSERT_TRUE(app_.WaitForMainWindow());
+  EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().left == work.right - 40; }, 3000)) << "40 x 40 pixels show";
+  EXPECT_EQ(app_.WindowRect().top, work.bottom - 40);
+  Close();
+}
+
 TEST_F(SettingsE2E, AlwaysTopPutsTheWindowInTheTopmostBand) {
   app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\nAlwaysTop=1\r\n");
   RunOnce(2);

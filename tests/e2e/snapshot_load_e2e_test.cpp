@@ -174,9 +174,9 @@ TEST_F(SnapshotUnderLoadE2E, AWindowThatStopsAnsweringDoesNotStopTheLens) {
   EXPECT_EQ(app_.WaitExit(10000), 0);
 }
 
-// Presses made at once after a snapshot, quicker than a hand: after a drag is
-// let go (a right press, and a press on a zoom button while the drag's last
-// snapshot is taken) and after a dialog closes. Every right
+// Presses made at once after a snapshot, quicker than a hand: after start-up,
+// after a drag is let go (a right press, and a press on a zoom button while
+// the drag's last snapshot is taken) and after a dialog closes. Every right
 // press opens the menu and every zoom press counts once. The test command
 // runs it on a 1920 x 1080 screen too.
 TEST_F(SnapshotUnderLoadE2E, PressesMadeAtOnceAfterASnapshotAreNeverLost) {
@@ -192,6 +192,18 @@ TEST_F(SnapshotUnderLoadE2E, PressesMadeAtOnceAfterASnapshotAreNeverLost) {
     Key(VK_ESCAPE);
     return WaitFor([&] { return !IsWindowVisible(menu); }, 3000);
   };
+
+  // Start-up: the press comes as soon as the window shows.
+  for (int round = 0; round < 5; ++round) {
+    OcuralApp app;
+    app.WriteFile(L"Ocural.ini", settings + PlaceAt(300 + 40 * round, 200));
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(WaitFor([&] { return app.MainWindow() != nullptr; }, 15000));
+    const RECT w = app.WindowRect();
+    ASSERT_TRUE(rightPressOpensTheMenu(w.left + 150, w.top + 210, "start-up", round));
+    PostMessageW(app.MainWindow(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(app.WaitExit(10000), 0);
+  }
 
   app_.WriteFile(L"Ocural.ini", settings + PlaceAt(300, 200));
   ASSERT_TRUE(app_.Start());

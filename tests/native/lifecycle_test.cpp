@@ -19,6 +19,7 @@ class RecordingHost : public MainWindowHost {
   void LoadSkin(const std::wstring& f) override { calls.push_back("LoadSkin:" + std::string(f.begin(), f.end())); }
   void SetLeftTwips(int32_t t) override { calls.push_back("Left=" + std::to_string(t)); }
   void SetTopTwips(int32_t t) override { calls.push_back("Top=" + std::to_string(t)); }
+  void KeepReachable() override { calls.push_back("KeepReachable"); }
   void LoadSubCtrl() override { calls.push_back("LoadSubCtrl"); }
   void ApplySetting() override { calls.push_back("ApplySetting"); }
   void InstallHook() override { calls.push_back("InstallHook"); }
@@ -46,7 +47,7 @@ TEST(FormLoadTest, SavedPlaceSkinAndFactorInOrder) {
   h.values.LastY = 4500;
   h.values.LastMagnification = 7;
   RunFormLoad(h);
-  EXPECT_EQ(h.calls, (Calls{"LoadSetting", "LoadSkin:round.vsk", "Left=0", "Top=4500", "LoadSubCtrl",
+  EXPECT_EQ(h.calls, (Calls{"LoadSetting", "LoadSkin:round.vsk", "Left=0", "Top=4500", "KeepReachable", "LoadSubCtrl",
                             "ApplySetting", "InstallHook", "ZoomX=7"}));
 }
 
@@ -57,7 +58,7 @@ TEST(FormLoadTest, EachAxisIsRestoredOnItsOwnAndNegativesAreNot) {
   h.values.LastX = -1;
   h.values.LastY = 300;
   RunFormLoad(h);
-  EXPECT_EQ(h.calls, (Calls{"LoadSetting", "Top=300", "LoadSubCtrl", "ApplySetting", "InstallHook", "ZoomX=2"}));
+  EXPECT_EQ(h.calls, (Calls{"LoadSetting", "Top=300", "KeepReachable", "LoadSubCtrl", "ApplySetting", "InstallHook", "ZoomX=2"}));
 
   RecordingHost g;
   g.values.NoLoadSkin = true;

@@ -30,3 +30,37 @@ TEST(CentredOnWorkArea, CentredWhenItFitsAndTheTopLeftOnTheWorkAreaWhenNot) {
 
 }  // namespace
 }  // namespace ocural
+
+namespace ocural {
+namespace {
+
+// A 201 x 225 window on a 1024 x 768 monitor with a 40-pixel bar at the
+// bottom, and on that monitor beside a second one left of it.
+TEST(ReachablePlace, KeptWhileAUsablePartShowsElsePutWholeOnTheNearestWorkArea) {
+  const std::vector<WorkArea> one = {{0, 0, 1024, 728}};
+  const std::vector<WorkArea> two = {{0, 0, 1024, 728}, {-1280, 0, 0, 1024}};
+  struct Case {
+    const char* what;
+    WindowPlace at;
+    const std::vector<WorkArea>& works;
+    WindowPlace want;
+  };
+  const Case cases[] = {
+      {"whole on the monitor", {300, 200}, one, {300, 200}},
+      {"32 pixels left at the right edge", {992, 200}, one, {992, 200}},
+      {"31 pixels left at the right edge", {993, 200}, one, {823, 200}},
+      {"32 pixels left above the bar", {300, 696}, one, {300, 696}},
+      {"on the bar only", {300, 730}, one, {300, 503}},
+      {"far beyond the right edge", {5000, 200}, one, {823, 200}},
+      {"beyond both edges", {5000, 5000}, one, {823, 503}},
+      {"on a monitor since removed", {-900, 300}, one, {0, 300}},
+      {"on the monitor at the left", {-900, 300}, two, {-900, 300}},
+      {"off that monitor's bottom", {-900, 1010}, two, {-900, 799}},
+      {"between both, nearer the left one", {-1300, -400}, two, {-1280, 0}},
+      {"no monitor known", {5000, 5000}, {}, {5000, 5000}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReachablePlace(c.at, 201, 225, c.works), c.want) << c.what;
+}
+
+}  // namespace
+}  // namespace ocural

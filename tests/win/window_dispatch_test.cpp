@@ -131,6 +131,27 @@ TEST_F(WindowDispatchWin, ElementsForgetTheirWindowsWhenTheContainerGoes) {
   }
 }
 
+// A close request that arrives while the form is unloading (the system's,
+// handled while the first unload waits) finds it under way: the unload runs
+// once, and the window goes.
+TEST_F(WindowDispatchWin, ACloseRequestDuringAnUnloadDoesNotRunItAgain) {
+  struct Closing : Host {
+    int runs = 0;
+    void Form_QueryUnload(int& cancel, int mode) override {
+      ++runs;
+      SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+      SendMessageW(hwnd_, WM_ENDSESSION, TRUE, 0);
+      Host::Form_QueryUnload(cancel, mode);
+    }
+  } h;
+  h.Load();
+  HWND w = h.hWnd();
+  h.Unload();
+  EXPECT_EQ(h.runs, 1);
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_EQ(h.hWnd(), nullptr);
+}
+
 TEST_F(WindowDispatchWin, AnElementThatGoesFirstTakesItsWindowAlong) {
   Host h;
   h.Load();
