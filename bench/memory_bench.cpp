@@ -63,6 +63,36 @@ struct Program {
     now = static_cast<double>(m.PrivateUsage) / (1024.0 * 1024.0);
     return true;
   }
+  // Committed memory by kind, in MiB: private (heaps, stacks, the
+  // program's own allocations), the writable parts of loaded modules (their
+  // data), and mapped views (fonts, shared sections).
+  struct Kinds {
+    double privateMiB = 0, moduleDataMiB = 0, mappedMiB = 0;
+    int modules = 0;
+  };
+  Kinds Breakdown() const {
+    Kinds k;
+    MEMORY_BASIC_INFORMATION m{};
+    const void* base = nullptr;
+    const void* lastModule = nullptr;
+    for (const char* p = nullptr; VirtualQueryEx(pi.hProcess, p, &m, sizeof(m)) == sizeof(m);
+         p = static_cast<const char*>(m.BaseAddress) + m.RegionSize) {
+      if (m.State == MEM_COMMIT) {
+        const double mib = static_cast<double>(m.RegionSize) / (1024.0 * 1024.0);
+        const DWORD writable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+        if (m.Type == MEM_PRIVATE) k.privateMiB += mib;
+        if (m.Type == MEM_MAPPED) k.mappedMiB += mib;
+        if (m.Type == MEM_IMAGE && (m.Protect & writable)) k.moduleDataMiB += mib;
+        if (m.Type == MEM_IMAGE && m.AllocationBase != lastModule) {
+          lastModule = m.AllocationBase;
+          ++k.modules;
+        }
+      }
+      if (static_cast<const char*>(m.BaseAddress) + m.RegionSize <= static_cast<const char*>(base)) break;
+      base = static_cast<const char*>(m.BaseAddress) + m.RegionSize;
+    }
+    return k;
+  }
   void Close(HWND w) {
     if (w) PostMessageW(w, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
@@ -117,6 +147,7 @@ int main() {
   Sleep(1000);
   double emptyPeak = 0, emptyNow = 0;
   const bool emptyRead = empty.Memory(emptyPeak, emptyNow);
+  const Program::Kinds emptyKinds = empty.Breakdown();
   empty.Close(empty.Window(100));
 
   Program ocural;
@@ -133,6 +164,7 @@ int main() {
   const bool dragged = Drag(main);
   double peak = 0, now = 0;
   const bool read = ocural.Memory(peak, now);
+  const Program::Kinds kinds = ocural.Breakdown();
 
   ocural.Close(main);
   if (!read || !emptyRead) {
@@ -143,6 +175,10 @@ int main() {
               dragged ? "after a drag" : "the drag did not move it", now);
   std::printf("                               %8.1f MiB Ocural.exe before the drag\n", startPeak);
   std::printf("                               %8.1f MiB an empty window program, %.1f MiB now\n", emptyPeak, emptyNow);
+  std::printf("    committed now, Ocural.exe / empty program: private %.1f / %.1f MiB, module data %.1f / %.1f MiB"
+              " (%d / %d modules), mapped %.1f / %.1f MiB\n",
+              kinds.privateMiB, emptyKinds.privateMiB, kinds.moduleDataMiB, emptyKinds.moduleDataMiB, kinds.modules,
+              emptyKinds.modules, kinds.mappedMiB, emptyKinds.mappedMiB);
   // The snapshot holds only the area under the window, so the budget does
   // not grow with the screen.
   std::printf("    difference                 %8.1f MiB; budget 5.0 MiB at any screen size: %s\n", peak - emptyPeak,
