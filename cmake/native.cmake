@@ -11,6 +11,8 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+# The INI engine on plain files that the native tests run the INI contract on.
+list(APPEND NATIVE_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/common/portable_profile.cpp)
 add_executable(native_tests ${NATIVE_TEST_SOURCES})
 target_link_libraries(native_tests PRIVATE ocural_core GTest::gtest_main)
 target_compile_options(native_tests PRIVATE ${OCURAL_WARNINGS})

@@ -1,5 +1,6 @@
 #include "skin/frmChangeSkin.h"
 
+#include "platform/win/locale.h"
 #include "settings/core/ini_access.h"
 #include "settings/win32_profile.h"
 #include "skin/core/skin_file.h"
@@ -68,12 +69,15 @@ void FrmChangeSkin::ShowSkinPreview() {
   const std::wstring folder = AddBackslash(filSkins.Path());
   ini.FileName = folder + filSkins.FileName();
   ini.Section = kSkinSection;
-  lblAuthor.SetCaption(ini.GetINIData(L"author", L""));
-  lblSkinDescription.SetCaption(ini.GetINIData(L"description", L""));
-  lblSkinName.SetCaption(ini.GetINIData(L"name", L""));
+  // Read the way the loader reads it.
+  const SkinFile skin =
+      ReadSkinFile([&](const std::wstring& key) { return ini.GetINIData(key, L""); }, LocaleDecimalSeparator());
+  lblAuthor.SetCaption(skin.author);
+  lblSkinDescription.SetCaption(skin.description);
+  lblSkinName.SetCaption(skin.name);
   // The picture is shown when it can be; otherwise the box keeps what it has.
   try {
-    const std::wstring base = ini.GetINIData(L"base", L"");
+    const std::wstring& base = skin.base;
     if (base.empty()) return;
     auto picture = LoadPicture(folder + base);
     if (!picture) return;

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "settings/core/ini_access.h"
-#include "settings/core/portable_profile.h"
+#include "tests/common/portable_profile.h"
 #include "tests/fuzz/fuzz_support.h"
 
 using namespace ocural;

@@ -20,7 +20,7 @@
 #include <string>
 
 #include "settings/core/app_settings.h"
-#include "settings/core/portable_profile.h"
+#include "tests/common/portable_profile.h"
 #include "tests/fuzz/fuzz_support.h"
 
 using namespace ocural;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "settings/core/ini_access.h"
-#include "settings/core/portable_profile.h"
+#include "tests/common/portable_profile.h"
 #include "skin/core/skin_file.h"
 #include "tests/fuzz/fuzz_support.h"
 

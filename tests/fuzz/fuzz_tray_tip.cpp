@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "controller/core/tray_record.h"
-#include "settings/core/portable_profile.h"
+#include "tests/common/portable_profile.h"
 #include "tests/fuzz/fuzz_support.h"
 
 using namespace ocural;

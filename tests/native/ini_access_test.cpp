@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/core/portable_profile.h"
+#include "tests/common/portable_profile.h"
 
 namespace ocural {
 namespace {

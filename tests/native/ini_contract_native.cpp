@@ -1,7 +1,7 @@
 // The INI contract against PortableProfile.
 #include "tests/contract/ini_contract.h"
 
-#include "settings/core/portable_profile.h"
+#include "tests/common/portable_profile.h"
 #include "tests/contract/scratch_dir.h"
 
 namespace ocural_test {

@@ -1,6 +1,6 @@
 // PortableProfile on real files: exact bytes written and the reading rules
 // beyond what the shared INI contract checks.
-#include "settings/core/portable_profile.h"
+#include "tests/common/portable_profile.h"
 
 #include <gtest/gtest.h>
 

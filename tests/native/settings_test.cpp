@@ -12,7 +12,7 @@
 #include <limits>
 #include <string>
 
-#include "settings/core/portable_profile.h"
+#include "tests/common/portable_profile.h"
 #include "tests/contract/scratch_dir.h"
 
 namespace ocural {

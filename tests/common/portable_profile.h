@@ -1,10 +1,10 @@
-// A ProfileBackend on plain files, for builds without the Windows profile
-// functions and for tests. It gives the same observable results as
-// GetPrivateProfileStringA/WritePrivateProfileStringA: names match without
-// regard to case, blanks around "=" and the value are dropped, one pair of
-// matching quotes around a value is removed, a line ends with CR LF, LF or a
-// lone CR, and writes touch only the line they change. "ANSI" text is UTF-8
-// here. Paths are used as given.
+// A ProfileBackend on plain files, for the native tests and the fuzz targets,
+// which run without the Windows profile functions. It gives the same
+// observable results as GetPrivateProfileStringA/WritePrivateProfileStringA:
+// names match without regard to case, blanks around "=" and the value are
+// dropped, one pair of matching quotes around a value is removed, a line ends
+// with CR LF, LF or a lone CR, and writes touch only the line they change.
+// "ANSI" text is UTF-8 here. Paths are used as given.
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "settings/core/portable_profile.h"
+#include "tests/common/portable_profile.h"
 
 #include <algorithm>
 #include <cstddef>
