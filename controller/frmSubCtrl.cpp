@@ -118,11 +118,15 @@ void FrmSubCtrl::ActivateMain() {
   SetFocus(main);
 }
 
-void FrmSubCtrl::PopupMenu(HWND owner) {
+void FrmSubCtrl::PopupMenu(HWND owner, const POINT* at) {
   if (!popup_ || inPopup_) return;
   inPopup_ = true;
   POINT pt{};
-  GetCursorPos(&pt);
+  if (at) {
+    pt = *at;
+  } else {
+    GetCursorPos(&pt);
+  }
   // A menu whose owner is not the foreground window does not close when the
   // user clicks elsewhere: bring the owner forward first, and let the menu's
   // loop end properly afterwards.

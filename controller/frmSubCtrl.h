@@ -39,9 +39,10 @@ class FrmSubCtrl : public forms::Form {
   std::wstring TrayTip() const { return tray_ ? tray_->TrayTip() : pendingTip_; }
   void SetTrayTip(const std::wstring& NewValue);
 
-  // Shows mnuRClick at the mouse position; `owner` is the window that opens
-  // it. Returns when the menu has closed.
-  void PopupMenu(HWND owner);
+  // Shows mnuRClick at the mouse position, or at `at` (screen pixels) when
+  // given; `owner` is the window that opens it. Returns when the menu has
+  // closed.
+  void PopupMenu(HWND owner, const POINT* at = nullptr);
 
   // The popup menu (its items are mnuRClick's), for tests.
   HMENU mnuRClick() const { return popup_; }

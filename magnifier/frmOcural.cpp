@@ -69,6 +69,7 @@ void FrmOcural::Load() {
                   kClientWidth, kClientHeight)) {
     return;
   }
+  KeyPreview = true;
   handCursor_ = LoadCursorW(forms::App::Instance(), MAKEINTRESOURCEW(IDC_POINTHAND));
   SetMouseIcon(handCursor_);
   picOcural.SetBackColor(RGB(255, 255, 255));
@@ -449,6 +450,90 @@ void FrmOcural::picOcural_MouseUp(const forms::MouseEvent& e) {
     ShowPopupMenu();
   }
   TakeSnapshotPutOffByPress();
+}
+
+LRESULT FrmOcural::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+      const KeyAction a = ActionOfKey(static_cast<int>(wp), GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0);
+      if (a.command == KeyCommand::None) break;
+      RunKey(a, wp);
+      return 0;
+    }
+    case WM_CHAR:
+      switch (ZoomOfCharacter(static_cast<wchar_t>(wp))) {
+        case KeyCommand::ZoomIn:
+          cmdZoomIn_Click();
+          return 0;
+        case KeyCommand::ZoomOut:
+          cmdZoomOut_Click();
+          return 0;
+        default:
+          break;
+      }
+      break;
+    case WM_MOUSEWHEEL: {
+      // Over the body, the lens or a button alike: the elements hand the
+      // wheel to the window.
+      for (int32_t n = WheelNotches(wheelRest_, GET_WHEEL_DELTA_WPARAM(wp)); n != 0; n += n > 0 ? -1 : 1) {
+        if (n > 0) {
+          cmdZoomIn_Click();
+        } else {
+          cmdZoomOut_Click();
+        }
+      }
+      return 0;
+    }
+    case WM_CONTEXTMENU:
+      // The menu opens on the right button's release and on its keys; the
+      // system's own request would open it a second time.
+      return 0;
+    default:
+      break;
+  }
+  return Form::WndProc(msg, wp, lp);
+}
+
+void FrmOcural::RunKey(const KeyAction& a, WPARAM key) {
+  switch (a.command) {
+    case KeyCommand::Move:
+      return MoveByKey(a.dx, a.dy, key);
+    case KeyCommand::Menu: {
+      RECT r{};
+      GetWindowRect(picOcural.hWnd(), &r);
+      const POINT centre{r.left + (r.right - r.left) / 2, r.top + (r.bottom - r.top) / 2};
+      controller_.PopupMenu(hwnd_, &centre);
+      return;
+    }
+    case KeyCommand::CopyColour: {
+      // The colour the lens shows at its centre, whether or not the click
+      // on the lens picks colours.
+      const COLORREF colour = picOcural.Point(picOcural.ScaleWidth() / 2, picOcural.ScaleHeight() / 2);
+      if (colour == CLR_INVALID) return;
+      const std::string text = ColourPickText(static_cast<int32_t>(colour), AppSettings.ColorPickMode);
+      if (!text.empty()) PutTextOnClipboard(hwnd_, text);
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+void FrmOcural::MoveByKey(int32_t dx, int32_t dy, WPARAM key) {
+  // A held key repeats faster than some screens allow snapshots: the repeats
+  // that waited meanwhile make one move, so the lens drops steps but never
+  // trails the key. Each move takes its snapshot through the hook.
+  const int32_t stepX = dx, stepY = dy;
+  MSG m;
+  while (PeekMessageW(&m, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) && m.wParam == key &&
+         PeekMessageW(&m, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
+    dx += stepX;
+    dy += stepY;
+  }
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  SetWindowPos(hwnd_, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FrmOcural::PickColour(float x, float y) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "magnifier/core/lens_math.h"
+#include "magnifier/core/keys.h"
 #include "magnifier/core/lifecycle.h"
 #include "magnifier/core/snapshot_policy.h"
 #include "magnifier/core/zoom.h"
@@ -81,6 +82,9 @@ class FrmOcural : public forms::Form {
   SourceRect Source;
 
  protected:
+  // The wheel and the keys (beyond the mouse's presses, which the toolkit's
+  // form events carry).
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void Form_QueryUnload(int& cancel, int unloadMode) override;
   void Form_MouseDown(const forms::MouseEvent& e) override;
   void Form_MouseMove(const forms::MouseEvent& e) override;
@@ -105,6 +109,8 @@ class FrmOcural : public forms::Form {
   void FollowDrag(POINT grab);
   void picOcural_MouseUp(const forms::MouseEvent& e);
   void PickColour(float x, float y);
+  void RunKey(const KeyAction& action, WPARAM key);
+  void MoveByKey(int32_t dx, int32_t dy, WPARAM key);
   // The snapshot a click activation put off, once the button is up.
   void TakeSnapshotPutOffByPress();
   // Shows the window whose lens was just drawn from a snapshot taken while it
@@ -121,6 +127,7 @@ class FrmOcural : public forms::Form {
   // Whether a snapshot keeps the keyboard focus where it was (not when it was
   // asked for by the window losing the activation).
   bool keepFocus_ = true;
+  int32_t wheelRest_ = 0;  // wheel turned since the last whole notch
   // What is left of the wait for the uncovered place, shared by the rounds of
   // one WMSizeOrMove.
   DWORD waitBudgetMs_ = 0;

@@ -390,6 +390,11 @@ int RunMessageLoop() {
   while (Form::LiveForms() > 0) {
     const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
     if (r == 0 || r == -1) break;
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd) {
+      const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+      auto* form = root != msg.hwnd ? dynamic_cast<Form*>(Window::FromHandle(root)) : nullptr;
+      if (form && form->KeyPreview) msg.hwnd = root;
+    }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -113,6 +113,9 @@ class Form : public Window {
   void Refresh();
 
   bool IsLoaded() const { return hwnd_ != nullptr; }
+  // Keys pressed while one of the form's elements has the focus reach the
+  // form itself (the message loop hands them over).
+  bool KeyPreview = false;
   // Asks the form to unload: Form_QueryUnload may cancel; otherwise the window
   // goes. A request that arrives while an unload is under way (the system's
   // close request handled while the first one waits) is not run again.

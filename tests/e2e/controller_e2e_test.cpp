@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <vector>
 
 #include "tests/e2e/harness.h"
 #include "tests/e2e/lens_probe.h"
@@ -196,6 +198,93 @@ TEST_F(ControllerE2E, QuickClicksOnAnInactiveMagnifierAreNotLost) {
   EXPECT_TRUE(src.Contains(p->x, p->y))
       << text << " shows (" << p->x << "," << p->y << "), outside the lens's source rectangle";
   EXPECT_EQ(p->phase, 1);
+}
+
+// The wheel and the keys of an active magnifier, one step after another: the
+// factor and the place each step gives, with the lens exact there.
+TEST_F(ControllerE2E, WheelAndKeysZoomMoveOpenTheMenuAndCopy) {
+  StartWith("ColorPicker=0\r\nColorPickMode=0\r\n");
+  const RECT lens = app_.LensRect();
+  MouseTo((lens.left + lens.right) / 2, (lens.top + lens.bottom) / 2);
+  auto send = [](std::vector<INPUT> in) {
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+    Pump(150);
+  };
+  auto wheel = [&](int delta, int times) {
+    std::vector<INPUT> in(static_cast<size_t>(times));
+    for (INPUT& i : in) {
+      i.type = INPUT_MOUSE;
+      i.mi.dwFlags = MOUSEEVENTF_WHEEL;
+      i.mi.mouseData = static_cast<DWORD>(delta);
+    }
+    send(in);
+  };
+  // Keys pressed in order and let go in the opposite order.
+  auto keys = [&](std::vector<WORD> vks) {
+    std::vector<INPUT> in;
+    for (WORD k : vks) {
+      INPUT down{INPUT_KEYBOARD, {}};
+      down.ki.wVk = k;
+      in.push_back(down);
+    }
+    for (size_t i = vks.size(); i-- > 0;) {
+      INPUT up{INPUT_KEYBOARD, {}};
+      up.ki.wVk = vks[i];
+      up.ki.dwFlags = KEYEVENTF_KEYUP;
+      in.push_back(up);
+    }
+    send(in);
+  };
+  auto typed = [&](wchar_t c) {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wScan = in[1].ki.wScan = c;
+    in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+    in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+    send({in[0], in[1]});
+  };
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    int zoom, dx, dy;
+  };
+  const Step steps[] = {
+      {"three wheel notches up", [&] { wheel(WHEEL_DELTA, 3); }, 5, 0, 0},
+      {"a fine wheel, 40 three times", [&] { wheel(40, 3); }, 6, 0, 0},
+      {"one notch down", [&] { wheel(-WHEEL_DELTA, 1); }, 5, 0, 0},
+      {"the keypad's minus", [&] { keys({VK_SUBTRACT}); }, 4, 0, 0},
+      {"the keypad's plus", [&] { keys({VK_ADD}); }, 5, 0, 0},
+      {"a typed minus", [&] { typed(L'-'); }, 4, 0, 0},
+      {"right", [&] { keys({VK_RIGHT}); }, 4, 1, 0},
+      {"Shift+down", [&] { keys({VK_SHIFT, VK_DOWN}); }, 4, 1, 10},
+      {"Shift+left twice", [&] { keys({VK_SHIFT, VK_LEFT}), keys({VK_SHIFT, VK_LEFT}); }, 4, -19, 10},
+      {"up", [&] { keys({VK_UP}); }, 4, -19, 9},
+      {"a typed plus", [&] { typed(L'+'); }, 5, -19, 9},
+      {"six notches down stop at 1", [&] { wheel(-WHEEL_DELTA, 6); }, 1, -19, 9},
+  };
+  for (const Step& s : steps) {
+    s.act();
+    EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().left == 300 + s.dx && app_.WindowRect().top == 200 + s.dy; }, 3000))
+        << s.what << ": window at " << app_.WindowRect().left << "," << app_.WindowRect().top;
+    EXPECT_EQ(WaitForLens(app_, s.zoom, 0, 3000), "") << s.what;
+  }
+
+  // Ctrl+C copies the colour the lens shows at its centre, with the pick off.
+  SetClipboardText("before");
+  const RECT r = app_.LensRect();
+  const COLORREF shown = ScreenShot().At((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  keys({VK_CONTROL, 'C'});
+  EXPECT_TRUE(WaitFor([&] { return ClipboardText() == Notation(shown, 0); }, 3000))
+      << "clipboard " << ClipboardText() << ", lens centre " << Notation(shown, 0);
+
+  // The menu key and Shift+F10 open the menu.
+  for (const auto& chord : {std::vector<WORD>{VK_APPS}, std::vector<WORD>{VK_SHIFT, VK_F10}}) {
+    keys(chord);
+    HWND menu = OpenMenu();
+    EXPECT_NE(menu, nullptr) << "key " << chord.back();
+    Key(VK_ESCAPE);
+    EXPECT_TRUE(WaitFor([&] { return !menu || !IsWindowVisible(menu); }, 3000));
+  }
 }
 
 TEST_F(ControllerE2E, PickOffAndMiddleClickLeaveTheClipboardAlone) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "magnifier/core/keys.h"
 #include "magnifier/core/zoom.h"
 
 namespace ocural {
@@ -40,6 +43,67 @@ TEST(ZoomStepTest, ZoomInStopsAtTheTopOfSixteenBits) {
   EXPECT_EQ(ZoomedIn(12), 13);
   EXPECT_EQ(ZoomedIn(32766), 32767);
   EXPECT_EQ(ZoomedIn(32767), 32767);
+}
+
+}  // namespace
+}  // namespace ocural
+
+namespace ocural {
+namespace {
+
+TEST(KeysTest, EachKeyAndCharacterGivesItsCommand) {
+  struct Row {
+    const char* what;
+    int key;
+    bool shift, ctrl;
+    KeyCommand command;
+    int dx, dy;
+  };
+  const Row rows[] = {
+      {"left", vk::kLeft, false, false, KeyCommand::Move, -1, 0},
+      {"right with Shift", vk::kRight, true, false, KeyCommand::Move, 10, 0},
+      {"up", vk::kUp, false, false, KeyCommand::Move, 0, -1},
+      {"down with Shift", vk::kDown, true, false, KeyCommand::Move, 0, 10},
+      {"the menu key", vk::kApps, false, false, KeyCommand::Menu, 0, 0},
+      {"Shift+F10", vk::kF10, true, false, KeyCommand::Menu, 0, 0},
+      {"F10 alone", vk::kF10, false, false, KeyCommand::None, 0, 0},
+      {"Ctrl+C", vk::kC, false, true, KeyCommand::CopyColour, 0, 0},
+      {"C alone", vk::kC, false, false, KeyCommand::None, 0, 0},
+      {"Ctrl+Shift+C", vk::kC, true, true, KeyCommand::None, 0, 0},
+      {"Ctrl+arrow", vk::kLeft, false, true, KeyCommand::None, 0, 0},
+  };
+  for (const Row& r : rows) {
+    const KeyAction a = ActionOfKey(r.key, r.shift, r.ctrl);
+    EXPECT_EQ(a.command, r.command) << r.what;
+    EXPECT_EQ(a.dx, r.dx) << r.what;
+    EXPECT_EQ(a.dy, r.dy) << r.what;
+  }
+  EXPECT_EQ(ZoomOfCharacter(L'+'), KeyCommand::ZoomIn);
+  EXPECT_EQ(ZoomOfCharacter(L'-'), KeyCommand::ZoomOut);
+  EXPECT_EQ(ZoomOfCharacter(L'='), KeyCommand::None);
+}
+
+// Sequences of wheel messages and the notches each one gives.
+TEST(KeysTest, WheelActsOnEachWholeNotchAndKeepsTheRest) {
+  struct Row {
+    const char* what;
+    std::vector<int32_t> deltas;
+    std::vector<int32_t> notches;
+  };
+  const Row rows[] = {
+      {"one notch up, one down", {120, -120}, {1, -1}},
+      {"three notches at once", {360}, {3}},
+      {"a fine wheel, 40 a message", {40, 40, 40, 40, 40, 40}, {0, 0, 1, 0, 0, 1}},
+      {"uneven steps add up", {100, 30, 110}, {0, 1, 1}},
+      {"a turn back drops the rest", {100, -30, -90}, {0, 0, -1}},
+      {"the largest deltas", {32767, -32768}, {273, -273}},
+  };
+  for (const Row& r : rows) {
+    int32_t rest = 0;
+    std::vector<int32_t> got;
+    for (int32_t d : r.deltas) got.push_back(WheelNotches(rest, d));
+    EXPECT_EQ(got, r.notches) << r.what;
+  }
 }
 
 }  // namespace
