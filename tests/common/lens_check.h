@@ -34,7 +34,13 @@ inline std::string CheckMagnified(const std::function<uint32_t(int, int)>& pixel
   for (int j = 0; j < lensH; ++j) {
     for (int i = 0; i < lensW; ++i) {
       const uint32_t c = pixel(i, j);
-      const auto p = DecodePattern(c);
+      auto p = DecodePattern(c);
+      if (p) {
+        // The pattern says where it is modulo 1024: on a larger screen, the
+        // place meant is the one within 1024 pixels from the source's start.
+        p->x = in.x + ((p->x - in.x) % 1024 + 1024) % 1024;
+        p->y = in.y + ((p->y - in.y) % 1024 + 1024) % 1024;
+      }
       if (!p) {
         if (visible && c == background) continue;
         err << "lens pixel (" << i << "," << j << ") colour " << std::hex << c << std::dec
