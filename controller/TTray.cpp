@@ -6,24 +6,21 @@
 
 #include "controller/core/tray_record.h"
 #include "platform/win/program_path.h"
-#include "platform/win/text.h"
 
 namespace ocural::TTray {
 namespace {
 
 // The record built by the core must be the first part of the system's own.
 constexpr TrayRecordLayout kLayout = TrayRecordLayoutFor(sizeof(void*));
-static_assert(offsetof(NOTIFYICONDATAA, cbSize) == kLayout.cbSize, "cbSize");
-static_assert(offsetof(NOTIFYICONDATAA, hWnd) == kLayout.hWnd, "hWnd");
-static_assert(offsetof(NOTIFYICONDATAA, uID) == kLayout.uID, "uID");
-static_assert(offsetof(NOTIFYICONDATAA, uFlags) == kLayout.uFlags, "uFlags");
-static_assert(offsetof(NOTIFYICONDATAA, uCallbackMessage) == kLayout.uCallbackMessage, "uCallbackMessage");
-static_assert(offsetof(NOTIFYICONDATAA, hIcon) == kLayout.hIcon, "hIcon");
-static_assert(offsetof(NOTIFYICONDATAA, szTip) == kLayout.szTip, "szTip");
-static_assert(offsetof(NOTIFYICONDATAA, szTip) + kTrayTipField == kLayout.size, "first-version size");
-static_assert(sizeof(void*) == 4 ? kLayout.size == 88 : kLayout.size == 104, "record size");
-
-bool IsLead(unsigned char b) { return IsDBCSLeadByte(b) != FALSE; }
+static_assert(offsetof(NOTIFYICONDATAW, cbSize) == kLayout.cbSize, "cbSize");
+static_assert(offsetof(NOTIFYICONDATAW, hWnd) == kLayout.hWnd, "hWnd");
+static_assert(offsetof(NOTIFYICONDATAW, uID) == kLayout.uID, "uID");
+static_assert(offsetof(NOTIFYICONDATAW, uFlags) == kLayout.uFlags, "uFlags");
+static_assert(offsetof(NOTIFYICONDATAW, uCallbackMessage) == kLayout.uCallbackMessage, "uCallbackMessage");
+static_assert(offsetof(NOTIFYICONDATAW, hIcon) == kLayout.hIcon, "hIcon");
+static_assert(offsetof(NOTIFYICONDATAW, szTip) == kLayout.szTip, "szTip");
+static_assert(offsetof(NOTIFYICONDATAW, szTip) + kTrayTipField * sizeof(WCHAR) == kLayout.size, "first-version size");
+static_assert(kLayout.size == NOTIFYICONDATAW_V1_SIZE, "record size");
 
 uint64_t HandleBits(const void* handle) {
   return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(handle));
@@ -32,12 +29,14 @@ uint64_t HandleBits(const void* handle) {
 }  // namespace
 
 std::vector<uint8_t> TrayRecordFor(HWND hWnd, UINT flags, HICON hIcon, const std::wstring& tip) {
-  return BuildTrayRecord(sizeof(void*), HandleBits(hWnd), flags, HandleBits(hIcon), win::ToAnsi(tip), IsLead);
+  static_assert(sizeof(wchar_t) == sizeof(char16_t), "wide text is UTF-16 here");
+  return BuildTrayRecord(sizeof(void*), HandleBits(hWnd), flags, HandleBits(hIcon),
+                         std::u16string(tip.begin(), tip.end()));
 }
 
 void NotifyTray(HWND hWnd, UINT flags, HICON hIcon, const std::wstring& tip, DWORD message) {
   std::vector<uint8_t> record = TrayRecordFor(hWnd, flags, hIcon, tip);
-  Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(record.data()));
+  Shell_NotifyIconW(message, reinterpret_cast<NOTIFYICONDATAW*>(record.data()));
 }
 
 std::wstring AppExePath() {
@@ -47,10 +46,9 @@ std::wstring AppExePath() {
 }
 
 void NotifyTrayAppIcon(HWND hWnd, UINT flags, int iconIndex, const std::wstring& tip, DWORD message) {
-  const std::string exe = win::ToAnsi(AppExePath());
   HICON largeIcon = nullptr;
   HICON smallIcon = nullptr;
-  ExtractIconExA(exe.c_str(), iconIndex, &largeIcon, &smallIcon, 1);
+  ExtractIconExW(AppExePath().c_str(), iconIndex, &largeIcon, &smallIcon, 1);
   NotifyTray(hWnd, flags, smallIcon, tip, message);
   if (largeIcon != nullptr) DestroyIcon(largeIcon);
   if (smallIcon != nullptr) DestroyIcon(smallIcon);

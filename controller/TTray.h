@@ -1,4 +1,4 @@
-// The program's icon in the notification area, through Shell_NotifyIconA.
+// The program's icon in the notification area, through Shell_NotifyIconW.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +12,8 @@
 namespace ocural::TTray {
 
 // Sends one record for the icon of hWnd (uID 0, callback message
-// WM_MOUSEMOVE) with the given flags, icon and tip; the tip goes through the
-// system code page and is cut to fit. The shell's answer is not checked.
+// WM_MOUSEMOVE) with the given flags, icon and tip; the tip is cut to fit.
+// The shell's answer is not checked.
 void NotifyTray(HWND hWnd, UINT flags, HICON hIcon, const std::wstring& tip, DWORD message);
 
 // The same with the small icon number iconIndex of the program's own

@@ -101,8 +101,10 @@ void FrmSubCtrl::Form_MouseMove(const forms::MouseEvent& e) {
       ActivateMain();
       break;
     case TrayAction::ActivateMainThenPopup:
+      // The menu belongs to the magnifier, which has just come forward: it
+      // stays active while the menu is up, and is activated only once.
       ActivateMain();
-      if (IsWindowEnabled(MainWindow())) PopupMenu(hwnd_);
+      if (HWND main = MainWindow(); main && IsWindowEnabled(main)) PopupMenu(main);
       break;
     case TrayAction::Nothing:
       break;

@@ -3,7 +3,6 @@
 #include <shellapi.h>
 
 #include "controller/core/version_text.h"
-#include "platform/win/text.h"
 #include "resources/resource.h"
 
 namespace ocural {
@@ -29,10 +28,10 @@ const wchar_t kMakerMailAddress[] = L"mailto:dev@ocural.invalid";
 const wchar_t kMakerWebAddress[] = L"https://ocural.invalid/";
 
 void OpenWithShell(const std::wstring& address) {
-  char folder[MAX_PATH + 1] = {};
-  const DWORD n = GetCurrentDirectoryA(MAX_PATH + 1, folder);
-  if (n == 0 || n > MAX_PATH) folder[0] = '\0';
-  ShellExecuteA(nullptr, "open", win::ToAnsi(address).c_str(), "", folder, SW_SHOWNORMAL);
+  wchar_t folder[MAX_PATH + 1] = {};
+  const DWORD n = GetCurrentDirectoryW(MAX_PATH + 1, folder);
+  if (n == 0 || n > MAX_PATH) folder[0] = L'\0';
+  ShellExecuteW(nullptr, L"open", address.c_str(), L"", folder, SW_SHOWNORMAL);
 }
 
 void FrmVerinfo::Load() {

@@ -176,6 +176,7 @@ void FrmOcural::SnapshotEventArrived(SnapshotEvent event) {
   state.freshLens = showingFreshLens_;
   state.putOff = snapshotAfterRelease_;
   state.posted = snapshotPosted_;
+  state.menuOpen = menuOpen_;
   const HWND foreground = GetForegroundWindow();
   state.activationToNobody = foreground == nullptr || foreground == GetDesktopWindow();
   // Under Wine a window that leaves the screen loses the pointer's grab: a
@@ -209,6 +210,11 @@ void FrmOcural::SnapshotEventArrived(SnapshotEvent event) {
 
 void FrmOcural::TakeSnapshotPutOffByPress() {
   if (IsLoaded()) SnapshotEventArrived(SnapshotEvent::PressOver);
+}
+
+void FrmOcural::MenuLoop(bool open) {
+  menuOpen_ = open;
+  if (!open) SnapshotEventArrived(SnapshotEvent::MenuClosed);
 }
 
 void FrmOcural::WMSizeOrMove() {

@@ -38,6 +38,9 @@ class FrmOcural : public forms::Form {
   // and for kSnapshotSettled: takes the snapshot now, later or not at all
   // (DecideSnapshot).
   void SnapshotEventArrived(SnapshotEvent event);
+  // The window's popup menu opens or closes (WM_ENTERMENULOOP and
+  // WM_EXITMENULOOP, through the hook).
+  void MenuLoop(bool open);
   // Posted to the window by an activation; its snapshot is taken when it
   // comes back.
   static constexpr UINT kSnapshotSettled = WM_APP + 0x31;
@@ -124,6 +127,7 @@ class FrmOcural : public forms::Form {
   bool showingFreshLens_ = false;
   bool snapshotAfterRelease_ = false;
   bool snapshotPosted_ = false;
+  bool menuOpen_ = false;
   // Whether a snapshot keeps the keyboard focus where it was (not when it was
   // asked for by the window losing the activation).
   bool keepFocus_ = true;

@@ -28,6 +28,13 @@ LRESULT CALLBACK HookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     return 0;
   }
+  if (msg == WM_ENTERMENULOOP || msg == WM_EXITMENULOOP) {
+    try {
+      form->MenuLoop(msg == WM_ENTERMENULOOP);
+    } catch (...) {
+      // Never let an exception cross the window procedure.
+    }
+  }
   if (msg == WM_MOVE || msg == WM_SIZE || msg == WM_ACTIVATE) {
     SnapshotEvent event = SnapshotEvent::Move;
     if (msg == WM_ACTIVATE) {

@@ -4,12 +4,11 @@
 #include <shlwapi.h>
 
 #include "platform/win/program_path.h"
-#include "platform/win/text.h"
 
 namespace ocural {
 
 std::wstring AddBackslash(const std::wstring& path) { return win::WithBackslash(path); }
 
-bool FileExists(const std::wstring& path) { return PathFileExistsA(win::ToAnsi(path).c_str()) != FALSE; }
+bool FileExists(const std::wstring& path) { return PathFileExistsW(path.c_str()) != FALSE; }
 
 }  // namespace ocural

@@ -5,7 +5,7 @@
 
 namespace ocural {
 
-// The path with one trailing backslash (PathAddBackslashA on a MAX_PATH
+// The path with one trailing backslash (PathAddBackslashW on a MAX_PATH
 // buffer); "" when it would not fit.
 std::wstring AddBackslash(const std::wstring& path);
 // True when a file or a folder exists at the path.

@@ -11,21 +11,17 @@ void PutLittleEndian(std::vector<uint8_t>& bytes, size_t offset, uint64_t value,
 
 }  // namespace
 
-std::string FitTrayTip(const std::string& tipAnsi, const LeadBytePredicate& isLeadByte) {
+std::u16string FitTrayTip(const std::u16string& tip) {
   constexpr size_t kMaxText = kTrayTipField - 1;
-  if (tipAnsi.size() <= kMaxText) return tipAnsi;
-  size_t end = 0;
-  while (end < tipAnsi.size()) {
-    const bool lead = isLeadByte && isLeadByte(static_cast<unsigned char>(tipAnsi[end]));
-    const size_t length = (lead && end + 1 < tipAnsi.size()) ? 2 : 1;
-    if (end + length > kMaxText) break;
-    end += length;
-  }
-  return tipAnsi.substr(0, end);
+  if (tip.size() <= kMaxText) return tip;
+  // A high surrogate as the last unit kept would lose its partner.
+  const char16_t last = tip[kMaxText - 1];
+  const bool splitsAPair = last >= 0xD800 && last <= 0xDBFF && tip[kMaxText] >= 0xDC00 && tip[kMaxText] <= 0xDFFF;
+  return tip.substr(0, splitsAPair ? kMaxText - 1 : kMaxText);
 }
 
 std::vector<uint8_t> BuildTrayRecord(size_t pointerSize, uint64_t hWnd, uint32_t flags, uint64_t hIcon,
-                                     const std::string& tipAnsi, const LeadBytePredicate& isLeadByte) {
+                                     const std::u16string& tip) {
   const TrayRecordLayout at = TrayRecordLayoutFor(pointerSize);
   const size_t handle = pointerSize == 8 ? 8 : 4;
   std::vector<uint8_t> bytes(at.size, 0);
@@ -35,16 +31,16 @@ std::vector<uint8_t> BuildTrayRecord(size_t pointerSize, uint64_t hWnd, uint32_t
   PutLittleEndian(bytes, at.uFlags, flags, 4);
   PutLittleEndian(bytes, at.uCallbackMessage, kTrayCallbackMessage, 4);
   PutLittleEndian(bytes, at.hIcon, hIcon, handle);
-  const std::string tip = FitTrayTip(tipAnsi, isLeadByte);
-  for (size_t i = 0; i < tip.size(); ++i) {
-    bytes[at.szTip + i] = static_cast<uint8_t>(tip[i]);
+  const std::u16string fitted = FitTrayTip(tip);
+  for (size_t i = 0; i < fitted.size(); ++i) {
+    PutLittleEndian(bytes, at.szTip + 2 * i, fitted[i], 2);
   }
   // The NUL after the text is already there from the zero fill.
   return bytes;
 }
 
 std::wstring TrayTipText(const std::wstring& trayTip) {
-  // "ぴこら～" (the last character is U+FF5E FULLWIDTH TILDE, 0x8160 in CP932).
+  // "ぴこら～" (the last character is U+FF5E FULLWIDTH TILDE).
   return L"\u3074\u3053\u3089\uFF5E" + trayTip;
 }
 

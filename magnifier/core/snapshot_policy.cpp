@@ -4,7 +4,9 @@
 
 namespace ocural {
 
-SnapshotDecision DecideSnapshot(SnapshotEvent event, const SnapshotState& s) {
+namespace {
+
+SnapshotDecision Decide(SnapshotEvent event, const SnapshotState& s) {
   const SnapshotDecision keep{SnapshotAction::None, s.putOff, s.posted};
   // A snapshot taken settles whatever waited.
   const SnapshotDecision take{SnapshotAction::Take, false, false};
@@ -21,6 +23,10 @@ SnapshotDecision DecideSnapshot(SnapshotEvent event, const SnapshotState& s) {
       return s.putOff && s.visible ? take : keep;
     case SnapshotEvent::Settled:
       return s.posted && s.visible ? take : SnapshotDecision{SnapshotAction::None, s.putOff, false};
+    case SnapshotEvent::MenuClosed:
+      // The menu may still be on the screen while it closes: come back once
+      // it is gone.
+      return s.putOff && s.visible ? SnapshotDecision{SnapshotAction::Post, false, true} : keep;
     case SnapshotEvent::Move:
     case SnapshotEvent::Activate:
     case SnapshotEvent::Deactivate:
@@ -44,6 +50,19 @@ SnapshotDecision DecideSnapshot(SnapshotEvent event, const SnapshotState& s) {
     return s.posted ? keep : SnapshotDecision{SnapshotAction::Post, s.putOff, true};
   }
   return take;
+}
+
+}  // namespace
+
+SnapshotDecision DecideSnapshot(SnapshotEvent event, const SnapshotState& s) {
+  const SnapshotDecision d = Decide(event, s);
+  // Under its open menu the window stays where it is; what it would take
+  // waits for the menu to close (asked for, it is taken all the same).
+  if (s.menuOpen && event != SnapshotEvent::Requested &&
+      (d.action == SnapshotAction::Take || d.action == SnapshotAction::Post)) {
+    return {SnapshotAction::PutOff, true, false};
+  }
+  return d;
 }
 
 SourceRect SnapshotArea(const ScreenRect& window, const ScreenRect& lens, const ScreenRect& screens) {

@@ -17,6 +17,7 @@ enum class SnapshotEvent : uint8_t {
   PressOver,      // the press on the window is over: released, or a zoom click done
   Requested,      // an explicit call (a skin reload takes one while the window is hidden)
   Settled,        // the message an activation posted has come back
+  MenuClosed,     // the window's popup menu has closed
 };
 
 // The window's state when the event arrives.
@@ -29,6 +30,7 @@ struct SnapshotState {
   bool posted = false;          // an activation's snapshot waits for the activation to settle
   bool activationToNobody = false;  // a deactivation made no other window active
   bool holdClickActivation = false;  // the system loses the release if the window moves under a press
+  bool menuOpen = false;        // the window's popup menu is up: a window that steps aside closes it
 };
 
 enum class SnapshotAction : uint8_t {

@@ -1,6 +1,6 @@
 // Where the program is: the path of the running executable and the pieces
-// the program builds from it (its folder, its name), in the wide API and in
-// the ANSI code page the profile functions use.
+// the program builds from it (its folder, its name). Paths are wide text
+// throughout, so that a folder named in any script can be reached.
 #pragma once
 
 #include <string>
@@ -9,7 +9,6 @@ namespace ocural::win {
 
 // The full path of the running executable; "" when it cannot be had.
 std::wstring ModulePath();
-std::string ModulePathAnsi();
 
 // Everything before the last "\" or "/"; a root keeps its backslash
 // ("C:\Ocural.exe" gives "C:\"). "" when there is no separator.
@@ -18,17 +17,12 @@ std::wstring FolderOf(const std::wstring& path);
 // ".", unless the name starts with it).
 std::wstring StemOf(const std::wstring& path);
 
-// The same for an ANSI path in the system code page, where the trail byte of
-// a double-byte character is never a separator or a dot.
-std::string AnsiFolderOf(const std::string& path);
-std::string AnsiStemOf(const std::string& path);
-
 // The folder of the running executable and its name without extension.
 std::wstring ProgramFolder();
 std::wstring ProgramName();
 
-// The path with one trailing backslash, as PathAddBackslashA makes it on a
-// MAX_PATH buffer in the system code page; "" when it does not fit.
+// The path with one trailing backslash, as PathAddBackslashW makes it on a
+// MAX_PATH buffer; "" when it does not fit.
 std::wstring WithBackslash(const std::wstring& path);
 
 }  // namespace ocural::win

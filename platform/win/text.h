@@ -1,5 +1,4 @@
-// Text crossing into the ANSI side of the platform (profile functions, tray
-// record) goes through the system code page.
+// Text in the system code page: what the INI files hold.
 #pragma once
 
 #include <windows.h>

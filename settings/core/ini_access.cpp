@@ -3,13 +3,13 @@
 namespace ocural {
 
 void INIAccess::SetAppPathFilename(const std::wstring& strFileName) {
-  std::wstring folder = backend_.FromAnsi(backend_.AppFolder());
+  std::wstring folder = backend_.AppFolder();
   if (folder.empty() || folder.back() != L'\\') folder += L'\\';
   FileName = folder + strFileName;
 }
 
 void INIAccess::SetApplicationINI() {
-  SetAppPathFilename(backend_.FromAnsi(backend_.ExeName()) + L".ini");
+  SetAppPathFilename(backend_.ExeName() + L".ini");
 }
 
 bool INIAccess::SetINIData(const std::wstring& strKey, const std::wstring& strData,
@@ -18,7 +18,7 @@ bool INIAccess::SetINIData(const std::wstring& strKey, const std::wstring& strDa
   if (strSection.empty() && Section.empty()) return false;
   if (!strSection.empty()) Section = strSection;
   return backend_.WriteString(backend_.ToAnsi(Section), backend_.ToAnsi(strKey),
-                              backend_.ToAnsi(strData), backend_.ToAnsi(FileName));
+                              backend_.ToAnsi(strData), FileName);
 }
 
 std::wstring INIAccess::GetINIData(const std::wstring& strKey,
@@ -30,7 +30,7 @@ std::wstring INIAccess::GetINIData(const std::wstring& strKey,
 
   char buffer[256] = {};
   const std::size_t length = backend_.GetString(backend_.ToAnsi(Section), backend_.ToAnsi(strKey),
-                                                buffer, sizeof buffer, backend_.ToAnsi(FileName));
+                                                buffer, sizeof buffer, FileName);
   if (length == 0) return std::wstring();
   std::size_t end = 0;
   while (end < sizeof buffer && buffer[end] != '\0') ++end;
@@ -38,7 +38,7 @@ std::wstring INIAccess::GetINIData(const std::wstring& strKey,
 }
 
 bool INIAccess::PathExists(const std::wstring& path) {
-  return backend_.PathExists(backend_.ToAnsi(path));
+  return backend_.PathExists(path);
 }
 
 }  // namespace ocural

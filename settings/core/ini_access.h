@@ -1,6 +1,11 @@
 // Reading and writing single values of an INI file. The file system side is a
 // ProfileBackend: the Windows profile functions in the program, a portable
 // implementation elsewhere and in tests.
+//
+// Paths are wide text, so that a file in any folder can be reached whatever
+// the system's code page. What is in the files (sections, keys and values)
+// crosses the backend as bytes in the system's ANSI code page, the encoding
+// the files have always had.
 #pragma once
 
 #include <cstddef>
@@ -13,26 +18,26 @@ class ProfileBackend {
   virtual ~ProfileBackend() = default;
 
   // True when a file or folder exists at the path.
-  virtual bool PathExists(const std::string& path) = 0;
+  virtual bool PathExists(const std::wstring& path) = 0;
 
   // Like GetPrivateProfileStringA with "" as the default: copies the value
   // (at most size-1 bytes, NUL-terminated) and returns the number of bytes
   // copied without the NUL; "" and 0 when the file, section or key is missing.
   virtual std::size_t GetString(const std::string& section, const std::string& key,
                                 char* buffer, std::size_t size,
-                                const std::string& file) = 0;
+                                const std::wstring& file) = 0;
 
   // Like WritePrivateProfileStringA: sets the key, creating the file, the
   // section and the key as needed. False when the file cannot be written.
   virtual bool WriteString(const std::string& section, const std::string& key,
-                           const std::string& value, const std::string& file) = 0;
+                           const std::string& value, const std::wstring& file) = 0;
 
   // Folder of the running program, without a trailing backslash except at a
   // drive root ("C:\\").
-  virtual std::string AppFolder() = 0;
+  virtual std::wstring AppFolder() = 0;
 
   // Name of the running program without folder and extension.
-  virtual std::string ExeName() = 0;
+  virtual std::wstring ExeName() = 0;
 
   virtual std::string ToAnsi(const std::wstring& text) = 0;
   virtual std::wstring FromAnsi(const std::string& text) = 0;

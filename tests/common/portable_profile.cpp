@@ -229,18 +229,18 @@ std::wstring Utf8ToWide(const std::string& text) {
 PortableProfile::PortableProfile(std::string appFolder, std::string exeName)
     : appFolder_(std::move(appFolder)), exeName_(std::move(exeName)) {}
 
-bool PortableProfile::PathExists(const std::string& path) {
+bool PortableProfile::PathExists(const std::wstring& path) {
   if (path.empty()) return false;
   std::error_code error;
-  return std::filesystem::exists(std::filesystem::path(path), error) && !error;
+  return std::filesystem::exists(std::filesystem::path(WideToUtf8(path)), error) && !error;
 }
 
 std::size_t PortableProfile::GetString(const std::string& section, const std::string& key,
                                        char* buffer, std::size_t size,
-                                       const std::string& file) {
+                                       const std::wstring& file) {
   if (buffer == nullptr || size == 0) return 0;
   buffer[0] = '\0';
-  const std::optional<std::string> bytes = ReadFile(file);
+  const std::optional<std::string> bytes = ReadFile(WideToUtf8(file));
   if (!bytes) return 0;
   const std::vector<Line> lines = SplitLines(*bytes);
   const std::optional<std::size_t> header = FindSection(lines, section);
@@ -261,10 +261,11 @@ std::size_t PortableProfile::GetString(const std::string& section, const std::st
 }
 
 bool PortableProfile::WriteString(const std::string& section, const std::string& key,
-                                  const std::string& value, const std::string& file) {
-  if (file.empty()) return false;
+                                  const std::string& value, const std::wstring& wideFile) {
+  if (wideFile.empty()) return false;
+  const std::string file = WideToUtf8(wideFile);
   std::string bytes;
-  if (PathExists(file)) {
+  if (PathExists(wideFile)) {
     std::optional<std::string> existing = ReadFile(file);
     if (!existing) return false;
     bytes = std::move(*existing);
@@ -296,9 +297,9 @@ bool PortableProfile::WriteString(const std::string& section, const std::string&
   return WriteFile(file, bytes);
 }
 
-std::string PortableProfile::AppFolder() { return appFolder_; }
+std::wstring PortableProfile::AppFolder() { return Utf8ToWide(appFolder_); }
 
-std::string PortableProfile::ExeName() { return exeName_; }
+std::wstring PortableProfile::ExeName() { return Utf8ToWide(exeName_); }
 
 std::string PortableProfile::ToAnsi(const std::wstring& text) { return WideToUtf8(text); }
 

@@ -4,7 +4,7 @@
 // names match without regard to case, blanks around "=" and the value are
 // dropped, one pair of matching quotes around a value is removed, a line ends
 // with CR LF, LF or a lone CR, and writes touch only the line they change.
-// "ANSI" text is UTF-8 here. Paths are used as given.
+// "ANSI" text is UTF-8 here, and so are the paths the file system is given.
 #pragma once
 
 #include <string>
@@ -15,16 +15,16 @@ namespace ocural {
 
 class PortableProfile : public ProfileBackend {
  public:
-  // The folder and name AppFolder() and ExeName() report.
+  // The folder and name AppFolder() and ExeName() report, in UTF-8.
   PortableProfile(std::string appFolder, std::string exeName);
 
-  bool PathExists(const std::string& path) override;
+  bool PathExists(const std::wstring& path) override;
   std::size_t GetString(const std::string& section, const std::string& key, char* buffer,
-                        std::size_t size, const std::string& file) override;
+                        std::size_t size, const std::wstring& file) override;
   bool WriteString(const std::string& section, const std::string& key,
-                   const std::string& value, const std::string& file) override;
-  std::string AppFolder() override;
-  std::string ExeName() override;
+                   const std::string& value, const std::wstring& file) override;
+  std::wstring AppFolder() override;
+  std::wstring ExeName() override;
   std::string ToAnsi(const std::wstring& text) override;
   std::wstring FromAnsi(const std::string& text) override;
 

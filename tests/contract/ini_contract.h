@@ -52,11 +52,14 @@ class IniContract : public ::testing::TestWithParam<IniContractBackend> {
 
   ocural::ProfileBackend& Backend() { return env_->Backend(); }
   std::string PathOf(const std::string& name) { return env_->Join(env_->ScratchFolder(), name); }
+  // The path as the backend takes it (the scratch paths are plain ASCII).
+  std::wstring Wide(const std::string& path) { return Backend().FromAnsi(path); }
+  bool Exists(const std::string& path) { return Backend().PathExists(Wide(path)); }
 
   // An INIAccess on `path` with no section chosen yet.
   ocural::INIAccess IniOn(const std::string& path) {
     ocural::INIAccess ini(Backend());
-    ini.FileName = Backend().FromAnsi(path);
+    ini.FileName = Wide(path);
     return ini;
   }
 
@@ -121,12 +124,12 @@ TEST_P(IniContract, ReadFromMissingFileKeepsSection) {
   ocural::INIAccess ini = IniOn(path);
   ASSERT_EQ(ini.GetINIData(L"k", L"S"), L"s");
 
-  ini.FileName = Backend().FromAnsi(PathOf("missing.ini"));
+  ini.FileName = Wide(PathOf("missing.ini"));
   EXPECT_EQ(ini.GetINIData(L"k", L"T"), L"");
   EXPECT_EQ(ini.Section, L"S");
-  EXPECT_FALSE(Backend().PathExists(PathOf("missing.ini")));
+  EXPECT_FALSE(Exists(PathOf("missing.ini")));
 
-  ini.FileName = Backend().FromAnsi(path);
+  ini.FileName = Wide(path);
   EXPECT_EQ(ini.GetINIData(L"k", L""), L"s");
 }
 
@@ -154,7 +157,7 @@ TEST_P(IniContract, WriteNeedsFileNameAndSection) {
   const std::string path = PathOf("new.ini");
   ocural::INIAccess ini = IniOn(path);
   EXPECT_FALSE(ini.SetINIData(L"k", L"v", L""));
-  EXPECT_FALSE(Backend().PathExists(path));
+  EXPECT_FALSE(Exists(path));
 }
 
 TEST_P(IniContract, WriteCreatesMissingFile) {
@@ -162,7 +165,7 @@ TEST_P(IniContract, WriteCreatesMissingFile) {
   ocural::INIAccess ini = IniOn(path);
   ASSERT_TRUE(ini.SetINIData(L"Key", L"v", L"Sec"));
   EXPECT_EQ(ini.Section, L"Sec");
-  EXPECT_TRUE(Backend().PathExists(path));
+  EXPECT_TRUE(Exists(path));
   EXPECT_EQ(DataLines(path), (Lines{"[Sec]", "Key=v"}));
 
   // The remembered section serves the next write and read.
@@ -175,7 +178,7 @@ TEST_P(IniContract, WriteIntoMissingFolderFails) {
   const std::string folder = PathOf("missing");
   ocural::INIAccess ini = IniOn(env_->Join(folder, "x.ini"));
   EXPECT_FALSE(ini.SetINIData(L"k", L"v", L"S"));
-  EXPECT_FALSE(Backend().PathExists(folder));
+  EXPECT_FALSE(Exists(folder));
 }
 
 TEST_P(IniContract, NamesIgnoreCase) {

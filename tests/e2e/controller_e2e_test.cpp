@@ -352,6 +352,58 @@ TEST_F(ControllerE2E, TrayTipShowsTheFactorAndALeftClickBringsTheMagnifierForwar
   EXPECT_TRUE(app_.Running());
 }
 
+// A right click on the icon brings the magnifier forward and opens its menu
+// with the magnifier still the active window. The window stays in place
+// while the menu opens and while it is up (a window that steps aside for a
+// snapshot closes its menu); an activation's snapshot follows the menu.
+TEST_F(ControllerE2E, RightClickOnTheIconKeepsTheMagnifierActiveUnderItsMenu) {
+  StartWith("AlwaysTop=1\r\n");
+  HWND icon = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (icon = TrayIconWindow()) != nullptr; }, 3000));
+  RECT r{};
+  GetWindowRect(icon, &r);
+  const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  for (const bool fromBehind : {false, true}) {
+    SCOPED_TRACE(fromBehind ? "another window active" : "the magnifier active");
+    if (fromBehind) {
+      // The pattern becomes the active window, then goes below the others
+      // so that the notification area shows again.
+      ClickAt(800, 600);
+      ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == pattern_.hWnd(); }, 3000));
+      SetWindowPos(pattern_.hWnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      ASSERT_TRUE(WaitFor([&] { return WindowFromPoint(centre) == icon; }, 3000)) << "the icon is covered";
+      pattern_.SetPhase(1);
+    }
+    ASSERT_TRUE(WaitUntilSettled(app_));
+    ClickAt(centre.x, centre.y, 2);
+    // Watch the window until the menu has been up for half a second.
+    int away = 0;
+    HWND menu = nullptr;
+    const DWORD start = Now();
+    DWORD menuSince = 0;
+    while (Now() - start < 4000 && !(menu && Now() - menuSince > 500)) {
+      away += app_.WindowRect().top < 0;
+      HWND m = FindWindowW(L"#32768", nullptr);
+      if (!menu && m && IsWindowVisible(m)) {
+        menu = m;
+        menuSince = Now();
+      }
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      Sleep(1);
+    }
+    ASSERT_NE(menu, nullptr) << "no menu from the icon";
+    EXPECT_TRUE(IsWindowVisible(menu)) << "the menu closed by itself";
+    EXPECT_EQ(GetForegroundWindow(), app_.MainWindow()) << "the magnifier is not the active window under its menu";
+    EXPECT_EQ(away, 0) << "the window stepped aside between the click and the open menu";
+    Key(VK_ESCAPE);
+    if (fromBehind) {
+      EXPECT_EQ(WaitForLens(app_, 2, 1), "") << "the activation's snapshot after the menu";
+    }
+  }
+  EXPECT_TRUE(app_.Running());
+}
+
 }  // namespace
 }  // namespace ocural::e2e
 

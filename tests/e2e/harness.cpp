@@ -374,12 +374,12 @@ std::wstring SaveFailureShot(const std::string& name) {
 
 // ---------------------------------------------------------------- OcuralApp
 
-OcuralApp::OcuralApp() {
+OcuralApp::OcuralApp(const FolderSuffix& suffix) {
   static int counter = 0;
   wchar_t tmp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, tmp);
   std::wostringstream name;
-  name << tmp << L"ocural-e2e-" << GetCurrentProcessId() << L"-" << ++counter;
+  name << tmp << L"ocural-e2e-" << GetCurrentProcessId() << L"-" << ++counter << suffix.text;
   folder_ = name.str();
   RemoveTree(folder_);
   CreateDirectoryW(folder_.c_str(), nullptr);

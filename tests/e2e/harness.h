@@ -109,7 +109,13 @@ std::wstring SaveShotOf(const RECT& area, const std::string& name);
 // Ocural.exe running in a fresh application folder.
 class OcuralApp {
  public:
-  OcuralApp();
+  // What the fresh folder's name ends in, for a name in a script the
+  // system's code page does not have.
+  struct FolderSuffix {
+    std::wstring text;
+  };
+  OcuralApp() : OcuralApp(FolderSuffix{}) {}
+  explicit OcuralApp(const FolderSuffix& suffix);
   // Runs the Ocural.exe that already lies in `folder` (an unpacked release),
   // which is left as the program leaves it.
   explicit OcuralApp(const std::wstring& folder);

@@ -121,5 +121,56 @@ TEST_F(SettingsE2E, ReadOnlySettingsFileEndsCleanlyAndStaysAsItWas) {
   EXPECT_EQ(app_.ReadFile(L"Ocural.ini"), before);
 }
 
+// A program folder whose name the system's code page cannot spell ("é" is
+// not in code page 932): the settings there are read and saved, the skin
+// named in them loads from there, and the tray icon shows the program's icon.
+TEST_F(SettingsE2E, ProgramFolderOutsideTheCodePageKeepsSettingsSkinAndIcon) {
+  char ansi[8] = {};
+  BOOL lost = FALSE;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"\u00E9", 1, ansi, sizeof ansi, nullptr, &lost);
+  ASSERT_TRUE(lost) << "code page " << GetACP() << " has \"\u00E9\": the folder proves nothing here";
+  OcuralApp app(OcuralApp::FolderSuffix{L" Jos\u00E9"});
+  app.CopyFromBuild(L"round.vsk");
+  app.CopyFromBuild(L"skins");
+  app.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\nLastSkin=round.vsk\r\n" + PlaceAt(200, 100) +
+                                   "LastMagnification=3\r\n");
+  const int iconsBefore = TrayIcons();
+  const auto runUntilAt = [&](int x, int y) {
+    ASSERT_TRUE(app.Start());
+    ASSERT_TRUE(app.WaitForMainWindow());
+    ASSERT_TRUE(WaitFor([&] { return app.WindowRect().left == x && app.WindowRect().top == y; }, 3000))
+        << "the saved place";
+    const RECT wr = app.WindowRect();
+    EXPECT_GT(wr.right - wr.left, 201) << "the round loupe's picture is larger than the designed look";
+  };
+  runUntilAt(200, 100);
+
+  // The icon's window in the notification area shows a picture, not an
+  // empty square.
+  HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+  ASSERT_TRUE(WaitFor([&] { return TrayIcons() == iconsBefore + 1; }, 3000));
+  HWND icon = FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr);
+  ASSERT_NE(icon, nullptr);
+  Pump(300);
+  RECT ir{};
+  GetWindowRect(icon, &ir);
+  const ScreenShot shot(ir);
+  int differing = 0;
+  for (int y = 0; y < shot.Height(); ++y) {
+    for (int x = 0; x < shot.Width(); ++x) differing += shot.At(x, y) != shot.At(0, 0);
+  }
+  EXPECT_GT(differing, shot.Width() * shot.Height() / 8) << "the icon's square is nearly one colour";
+
+  MoveWindowTo(app.MainWindow(), 123, 234);
+  ASSERT_TRUE(WaitUntilSettled(app));
+  PostMessageW(app.MainWindow(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(app.WaitExit(10000), 0);
+  const std::string saved = app.ReadFile(L"Ocural.ini");
+  EXPECT_NE(saved.find("\r\nLastSkin=round.vsk\r\n" + PlaceAt(123, 234) + "LastMagnification=3\r\n"),
+            std::string::npos)
+      << saved;
+  runUntilAt(123, 234);
+}
+
 }  // namespace
 }  // namespace ocural::e2e

@@ -69,7 +69,7 @@ std::string Value(FuzzedDataProvider& in) {
 std::optional<std::string> Read(PortableProfile& profile, const std::string& path,
                                  const std::string& section, const std::string& key) {
   std::vector<char> buffer(2048, 'x');
-  const size_t n = profile.GetString(section, key, buffer.data(), buffer.size(), path);
+  const size_t n = profile.GetString(section, key, buffer.data(), buffer.size(), Utf8ToWide(path));
   FUZZ_CHECK(n < buffer.size() && buffer[n] == '\0');
   return std::string(buffer.data(), n);
 }
@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string otherKey = KeyName(in);
     const std::optional<std::string> otherBefore = Read(profile, path, otherSection, otherKey);
 
-    FUZZ_CHECK(profile.WriteString(section, key, value, path));
+    FUZZ_CHECK(profile.WriteString(section, key, value, Utf8ToWide(path)));
     const std::string after = fuzz::GetFile(path);
     CheckOneLineTouched(file, after);
     file = after;

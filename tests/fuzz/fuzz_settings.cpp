@@ -38,11 +38,11 @@ std::string Lower(std::string s) {
 class MemoryProfile : public ProfileBackend {
  public:
   Keys keys;
-  const std::string file = "C:\\Ocural\\Ocural.ini";
+  const std::wstring file = L"C:\\Ocural\\Ocural.ini";
 
-  bool PathExists(const std::string& path) override { return path == file; }
+  bool PathExists(const std::wstring& path) override { return path == file; }
   size_t GetString(const std::string& section, const std::string& key, char* buffer, size_t size,
-                   const std::string& path) override {
+                   const std::wstring& path) override {
     FUZZ_CHECK(path == file && fuzz::SameNameAscii(section, "OcuralSetting"));
     FUZZ_CHECK(buffer != nullptr && size > 0);
     const auto found = keys.find(Lower(key));
@@ -53,13 +53,13 @@ class MemoryProfile : public ProfileBackend {
     return n;
   }
   bool WriteString(const std::string& section, const std::string& key, const std::string& value,
-                   const std::string& path) override {
+                   const std::wstring& path) override {
     FUZZ_CHECK(path == file && fuzz::SameNameAscii(section, "OcuralSetting"));
     keys[Lower(key)] = value;
     return true;
   }
-  std::string AppFolder() override { return "C:\\Ocural"; }
-  std::string ExeName() override { return "Ocural"; }
+  std::wstring AppFolder() override { return L"C:\\Ocural"; }
+  std::wstring ExeName() override { return L"Ocural"; }
   std::string ToAnsi(const std::wstring& text) override { return WideToUtf8(text); }
   std::wstring FromAnsi(const std::string& text) override { return Utf8ToWide(text); }
 };

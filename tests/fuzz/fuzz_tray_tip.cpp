@@ -1,16 +1,13 @@
-// The tray icon's tip cut to its 64-byte field. The cut text is the start of
-// the tip, ends on a character boundary (a double-byte character is never
-// split), leaves room for the NUL and keeps every whole character that fits;
-// the record around it holds the fields where the layout says, zeros elsewhere.
+// The tray icon's tip cut to its 64-unit field. The cut text is the start of
+// the tip, never ends inside a surrogate pair, leaves room for the NUL and
+// keeps every whole character that fits; the record around it holds the
+// fields where the layout says, zeros elsewhere.
 //
-// Input: how lead bytes are told (Shift-JIS/CP932, a table from the input or
-// none), the pointer size, then the tip. In the Shift-JIS case the tip is
-// also built the program's way, "<name> [xN] <skin>" from UTF-8, and
-// converted to CP932 with iconv.
+// Input: a mode, the pointer size, handles and flags, then the tip as
+// little-endian UTF-16. In mode 1 the tip is also built the program's way,
+// "<name> [xN] <skin>", from the remaining bytes taken as a UTF-8 skin name.
 #include <fuzzer/FuzzedDataProvider.h>
-#include <iconv.h>
 
-#include <bitset>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,21 +20,21 @@ using namespace ocural;
 
 namespace {
 
-bool Cp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
-// The text in CP932, characters it does not have left out.
-std::string ToCp932(const std::wstring& text) {
-  static iconv_t cd = iconv_open("CP932//IGNORE", "UTF-32LE");
-  FUZZ_CHECK(cd != reinterpret_cast<iconv_t>(-1));
-  std::vector<uint32_t> in(text.begin(), text.end());
-  std::string out(text.size() * 2 + 8, '\0');
-  char* src = reinterpret_cast<char*>(in.data());
-  size_t srcLeft = in.size() * 4;
-  char* dst = out.data();
-  size_t dstLeft = out.size();
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-  out.resize(out.size() - dstLeft);
+// Wide text (UTF-32 here) as UTF-16.
+std::u16string ToUtf16(const std::wstring& text) {
+  std::u16string out;
+  for (wchar_t c : text) {
+    const auto code = static_cast<uint32_t>(c);
+    if (code >= 0x10000 && code <= 0x10FFFF) {
+      out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(code);
+    }
+  }
   return out;
 }
 
@@ -47,47 +44,39 @@ uint64_t LE(const std::vector<uint8_t>& b, size_t at, size_t width) {
   return v;
 }
 
-void CheckFit(const std::string& text, const LeadBytePredicate& lead) {
-  const std::string tip = FitTrayTip(text, lead);
+void CheckFit(const std::u16string& text) {
+  const std::u16string tip = FitTrayTip(text);
   FUZZ_CHECK(tip.size() <= kTrayTipField - 1);
   FUZZ_CHECK(text.compare(0, tip.size(), tip) == 0);
   if (text.size() <= kTrayTipField - 1) {
     FUZZ_CHECK(tip == text);
     return;
   }
-  // Where the characters of the text start: a lead byte takes the byte after
-  // it along, when there is one.
-  size_t at = 0;
-  bool onBoundary = tip.empty();
-  while (at < text.size()) {
-    const size_t length = lead && lead(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
-    if (at == tip.size()) {
-      onBoundary = true;
-      FUZZ_CHECK(at + length > kTrayTipField - 1);  // the next character does not fit
-      break;
-    }
-    at += length;
+  // One unit short only where the last one would have been half a pair.
+  if (tip.size() == kTrayTipField - 2) {
+    FUZZ_CHECK(IsHigh(text[kTrayTipField - 2]) && IsLow(text[kTrayTipField - 1]));
+  } else {
+    FUZZ_CHECK(tip.size() == kTrayTipField - 1);
+    FUZZ_CHECK(!(IsHigh(tip.back()) && IsLow(text[tip.size()])));
   }
-  FUZZ_CHECK(onBoundary);
 }
 
-void CheckRecord(size_t pointerSize, uint64_t hWnd, uint32_t flags, uint64_t hIcon,
-                 const std::string& text, const LeadBytePredicate& lead) {
-  const std::vector<uint8_t> r = BuildTrayRecord(pointerSize, hWnd, flags, hIcon, text, lead);
+void CheckRecord(size_t pointerSize, uint64_t hWnd, uint32_t flags, uint64_t hIcon, const std::u16string& text) {
+  const std::vector<uint8_t> r = BuildTrayRecord(pointerSize, hWnd, flags, hIcon, text);
   const bool wide = pointerSize == 8;
   const size_t handle = wide ? 8 : 4;
   const uint64_t mask = wide ? ~uint64_t{0} : 0xFFFFFFFFu;
-  FUZZ_CHECK(r.size() == (wide ? 104u : 88u));
+  FUZZ_CHECK(r.size() == (wide ? 168u : 152u));
   const size_t hWndAt = wide ? 8 : 4, idAt = hWndAt + handle, iconAt = wide ? 32 : 20,
                tipAt = iconAt + handle;
   FUZZ_CHECK(LE(r, 0, 4) == r.size());
   FUZZ_CHECK(LE(r, hWndAt, handle) == (hWnd & mask));
   FUZZ_CHECK(LE(r, idAt, 4) == 0 && LE(r, idAt + 4, 4) == flags && LE(r, idAt + 8, 4) == kTrayCallbackMessage);
   FUZZ_CHECK(LE(r, iconAt, handle) == (hIcon & mask));
-  FUZZ_CHECK(tipAt + kTrayTipField == r.size());
-  const std::string tip = FitTrayTip(text, lead);
-  FUZZ_CHECK(std::string(r.begin() + tipAt, r.begin() + tipAt + tip.size()) == tip);
-  for (size_t i = tipAt + tip.size(); i < r.size(); ++i) FUZZ_CHECK(r[i] == 0);
+  FUZZ_CHECK(tipAt + 2 * kTrayTipField == r.size());
+  const std::u16string tip = FitTrayTip(text);
+  for (size_t i = 0; i < tip.size(); ++i) FUZZ_CHECK(LE(r, tipAt + 2 * i, 2) == tip[i]);
+  for (size_t i = tipAt + 2 * tip.size(); i < r.size(); ++i) FUZZ_CHECK(r[i] == 0);
   if (wide) FUZZ_CHECK(LE(r, 4, 4) == 0 && LE(r, 28, 4) == 0);  // padding
 }
 
@@ -95,31 +84,23 @@ void CheckRecord(size_t pointerSize, uint64_t hWnd, uint32_t flags, uint64_t hIc
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
-  const int mode = in.ConsumeIntegralInRange<int>(0, 3);
+  const bool programTip = in.ConsumeBool();
   const size_t pointerSize = in.ConsumeBool() ? 8 : in.ConsumeIntegralInRange<size_t>(0, 16);
   const uint64_t hWnd = in.ConsumeIntegral<uint64_t>();
   const uint64_t hIcon = in.ConsumeIntegral<uint64_t>();
   const uint32_t flags = in.ConsumeIntegral<uint32_t>();
-  LeadBytePredicate lead;
-  std::bitset<256> table;
-  if (mode == 1) {
-    for (int i = 0; i < 256; i += 8) {
-      const uint8_t bits = in.ConsumeIntegral<uint8_t>();
-      for (int k = 0; k < 8; ++k) table[size_t(i + k)] = (bits >> k) & 1;
-    }
-    lead = [&table](unsigned char b) { return table[b]; };
-  } else if (mode != 2) {
-    lead = Cp932Lead;
+  const std::string rest = in.ConsumeRemainingBytesAsString();
+  std::u16string text;
+  for (size_t i = 0; i + 1 < rest.size(); i += 2) {
+    text += static_cast<char16_t>(static_cast<uint8_t>(rest[i]) | static_cast<uint8_t>(rest[i + 1]) << 8);
   }
-  const std::string text = in.ConsumeRemainingBytesAsString();
-  CheckFit(text, lead);
-  CheckRecord(pointerSize, hWnd, flags, hIcon, text, lead);
-  if (mode == 3) {
-    // The tip the program shows, from a skin name given as UTF-8.
+  CheckFit(text);
+  CheckRecord(pointerSize, hWnd, flags, hIcon, text);
+  if (programTip) {
     const int zoom = static_cast<int>(hWnd % 100000) - 50;
-    const std::string ansi = ToCp932(TrayTipText(MagnifierTipText(zoom, Utf8ToWide(text))));
-    CheckFit(ansi, lead);
-    CheckRecord(pointerSize, hWnd, flags, hIcon, ansi, lead);
+    const std::u16string tip = ToUtf16(TrayTipText(MagnifierTipText(zoom, Utf8ToWide(rest))));
+    CheckFit(tip);
+    CheckRecord(pointerSize, hWnd, flags, hIcon, tip);
   }
   return 0;
 }

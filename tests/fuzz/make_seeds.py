@@ -138,11 +138,11 @@ def main(argv):
     first = os.path.join(seeds, "fuzz_picture", pictures[0].rsplit(".", 1)[0] + ".bmp")
     imagemagick_variants(first, os.path.join(seeds, "fuzz_picture"))
 
-    # Tray tips in the system code page of Japanese Windows, short and cut.
+    # Tray tips as UTF-16, short and cut.
     tips = ["ぴこら～", "ぴこら～ [x2] Round loupe", "ぴこら～ [x16] 拡大鏡スキン",
-            "ぴこら～ [x4] " + "あ" * 40, "ぴこら～ [x4] a" + "漢字" * 20]
+            "ぴこら～ [x4] " + "あ" * 40, "ぴこら～ [x4] a" + "漢字" * 20, "ぴこら～ [x3] Жé" + "🔍" * 40]
     for i, tip in enumerate(tips):
-        write(os.path.join(seeds, "fuzz_tray_tip"), "tip%d" % i, b"\0" * 8 + tip.encode("cp932"))
+        write(os.path.join(seeds, "fuzz_tray_tip"), "tip%d" % i, tip.encode("utf-16-le"))
 
     dictionary = ['"[OcuralSkin]"', '"[OcuralSetting]"', '"\\x0d\\x0a"', '"\\x0d"', '"="', '"\\""',
                   '"\\xef\\xbb\\xbf"', '"lensoffsetx="', '"inbuttonvisible="', '"LastX="',

@@ -16,30 +16,32 @@ namespace {
 class FakeBackend : public ProfileBackend {
  public:
   struct Read {
-    std::string section, key, file;
+    std::string section, key;
+    std::wstring file;
     std::size_t size;
   };
   struct Write {
-    std::string section, key, value, file;
+    std::string section, key, value;
+    std::wstring file;
   };
 
-  bool PathExists(const std::string& path) override {
+  bool PathExists(const std::wstring& path) override {
     existsQueries.push_back(path);
     return exists;
   }
   std::size_t GetString(const std::string& section, const std::string& key, char* buffer,
-                        std::size_t size, const std::string& file) override {
+                        std::size_t size, const std::wstring& file) override {
     reads.push_back({section, key, file, size});
     std::memcpy(buffer, answer.data(), answer.size() < size ? answer.size() : size);
     return answerResult;
   }
   bool WriteString(const std::string& section, const std::string& key, const std::string& value,
-                   const std::string& file) override {
+                   const std::wstring& file) override {
     writes.push_back({section, key, value, file});
     return writeResult;
   }
-  std::string AppFolder() override { return folder; }
-  std::string ExeName() override { return exe; }
+  std::wstring AppFolder() override { return folder; }
+  std::wstring ExeName() override { return exe; }
   std::string ToAnsi(const std::wstring& text) override { return WideToUtf8(text); }
   std::wstring FromAnsi(const std::string& text) override { return Utf8ToWide(text); }
 
@@ -47,9 +49,9 @@ class FakeBackend : public ProfileBackend {
   std::string answer;  // bytes put in the buffer, NULs included
   std::size_t answerResult = 0;
   bool writeResult = true;
-  std::string folder = "C:\\Tools";
-  std::string exe = "Ocural";
-  std::vector<std::string> existsQueries;
+  std::wstring folder = L"C:\\Tools";
+  std::wstring exe = L"Ocural";
+  std::vector<std::wstring> existsQueries;
   std::vector<Read> reads;
   std::vector<Write> writes;
 };
@@ -57,21 +59,30 @@ class FakeBackend : public ProfileBackend {
 TEST(INIAccessPath, JoinsProgramFolderAndName) {
   FakeBackend backend;
   INIAccess ini(backend);
-  backend.folder = "C:\\";
+  backend.folder = L"C:\\";
   ini.SetAppPathFilename(L"x.ini");
   EXPECT_EQ(ini.FileName, L"C:\\x.ini");
 
-  backend.folder = "C:\\Tools";
+  backend.folder = L"C:\\Tools";
   ini.SetAppPathFilename(L"x.ini");
   EXPECT_EQ(ini.FileName, L"C:\\Tools\\x.ini");
 
   ini.SetApplicationINI();
   EXPECT_EQ(ini.FileName, L"C:\\Tools\\Ocural.ini");
 
-  backend.folder = "D:\\\xE8\xA8\xAD\xE5\xAE\x9A";  // "D:\設定" in UTF-8
-  backend.exe = "\xE6\x8B\xA1\xE5\xA4\xA7";          // "拡大"
+  // The path goes through as wide text, never through the code page.
+  backend.folder = L"D:\\\u8A2D\u5B9A\\Jos\u00E9\\\u0416";  // "D:\設定\José\Ж"
+  backend.exe = L"\u62E1\u5927";                            // "拡大"
   ini.SetApplicationINI();
-  EXPECT_EQ(ini.FileName, L"D:\\\u8A2D\u5B9A\\\u62E1\u5927.ini");
+  const std::wstring file = L"D:\\\u8A2D\u5B9A\\Jos\u00E9\\\u0416\\\u62E1\u5927.ini";
+  EXPECT_EQ(ini.FileName, file);
+  EXPECT_TRUE(ini.SetINIData(L"k", L"v", L"S"));
+  ini.GetINIData(L"k", L"");
+  ASSERT_EQ(backend.writes.size(), 1u);
+  ASSERT_EQ(backend.reads.size(), 1u);
+  EXPECT_EQ(backend.writes[0].file, file);
+  EXPECT_EQ(backend.reads[0].file, file);
+  EXPECT_EQ(backend.existsQueries, std::vector<std::wstring>{file});
 }
 
 TEST(INIAccessRead, AsksForTheFileSectionAndKeyWithA256ByteBuffer) {
@@ -85,9 +96,9 @@ TEST(INIAccessRead, AsksForTheFileSectionAndKeyWithA256ByteBuffer) {
   ASSERT_EQ(backend.reads.size(), 1u);
   EXPECT_EQ(backend.reads[0].section, "Sec");
   EXPECT_EQ(backend.reads[0].key, "Key");
-  EXPECT_EQ(backend.reads[0].file, "C:\\Tools\\Ocural.ini");
+  EXPECT_EQ(backend.reads[0].file, L"C:\\Tools\\Ocural.ini");
   EXPECT_EQ(backend.reads[0].size, 256u);
-  EXPECT_EQ(backend.existsQueries, std::vector<std::string>{"C:\\Tools\\Ocural.ini"});
+  EXPECT_EQ(backend.existsQueries, std::vector<std::wstring>{L"C:\\Tools\\Ocural.ini"});
 }
 
 TEST(INIAccessRead, TextEndsAtTheFirstNulAndZeroMeansNothing) {
@@ -141,7 +152,7 @@ TEST(INIAccessWrite, PassesEverythingThroughWithoutCheckingTheFile) {
   EXPECT_EQ(backend.writes[0].section, "Sec");
   EXPECT_EQ(backend.writes[0].key, "Key");
   EXPECT_EQ(backend.writes[0].value, "\xE5\xA4\xA7");
-  EXPECT_EQ(backend.writes[0].file, "C:\\Tools\\Ocural.ini");
+  EXPECT_EQ(backend.writes[0].file, L"C:\\Tools\\Ocural.ini");
   EXPECT_EQ(backend.writes[1].section, "Sec");
   EXPECT_TRUE(backend.existsQueries.empty());
 

@@ -30,12 +30,12 @@ class PortableProfileTest : public ::testing::Test {
   std::pair<std::string, std::size_t> Get(const std::string& section, const std::string& key,
                                            std::size_t size = 256) {
     std::string buffer(size + 1, '#');
-    const std::size_t n = profile_.GetString(section, key, &buffer[0], size, path_);
+    const std::size_t n = profile_.GetString(section, key, &buffer[0], size, Utf8ToWide(path_));
     EXPECT_EQ(buffer[size], '#') << "wrote past the buffer";
     return {std::string(buffer.c_str()), n};
   }
   bool Write(const std::string& section, const std::string& key, const std::string& value) {
-    return profile_.WriteString(section, key, value, path_);
+    return profile_.WriteString(section, key, value, Utf8ToWide(path_));
   }
 
   ocural_test::ScratchDir scratch_;
@@ -113,7 +113,7 @@ TEST_F(PortableProfileTest, BufferSizeLimitsWhatIsCopied) {
   EXPECT_EQ(Get("S", "k", 6), (Result{"abcde", 5}));
   EXPECT_EQ(Get("S", "k", 1), (Result{"", 0}));
   EXPECT_EQ(Get("S", "q", 4), (Result{"abc", 3}));
-  EXPECT_EQ(profile_.GetString("S", "k", nullptr, 0, path_), 0u);
+  EXPECT_EQ(profile_.GetString("S", "k", nullptr, 0, Utf8ToWide(path_)), 0u);
 }
 
 TEST_F(PortableProfileTest, OddLinesDoNotConfuseTheLookup) {
@@ -157,21 +157,21 @@ TEST_F(PortableProfileTest, ReadTimeGrowsWithTheFileNotItsSquare) {
 
 TEST_F(PortableProfileTest, MissingFileReadsNothing) {
   EXPECT_EQ(Get("S", "k"), (Result{"", 0}));
-  EXPECT_FALSE(profile_.PathExists(path_));
+  EXPECT_FALSE(profile_.PathExists(Utf8ToWide(path_)));
 }
 
 TEST_F(PortableProfileTest, WriteFailuresReturnFalse) {
-  EXPECT_FALSE(profile_.WriteString("S", "k", "v", scratch_.Join("no/such/folder.ini")));
-  EXPECT_FALSE(profile_.WriteString("S", "k", "v", scratch_.Path()));  // a folder
-  EXPECT_FALSE(profile_.WriteString("S", "k", "v", ""));
+  EXPECT_FALSE(profile_.WriteString("S", "k", "v", Utf8ToWide(scratch_.Join("no/such/folder.ini"))));
+  EXPECT_FALSE(profile_.WriteString("S", "k", "v", Utf8ToWide(scratch_.Path())));  // a folder
+  EXPECT_FALSE(profile_.WriteString("S", "k", "v", L""));
 }
 
 TEST_F(PortableProfileTest, PathExistsForFilesAndFolders) {
   Put("");
-  EXPECT_TRUE(profile_.PathExists(path_));
-  EXPECT_TRUE(profile_.PathExists(scratch_.Path()));
-  EXPECT_FALSE(profile_.PathExists(scratch_.Join("nothing")));
-  EXPECT_FALSE(profile_.PathExists(""));
+  EXPECT_TRUE(profile_.PathExists(Utf8ToWide(path_)));
+  EXPECT_TRUE(profile_.PathExists(Utf8ToWide(scratch_.Path())));
+  EXPECT_FALSE(profile_.PathExists(Utf8ToWide(scratch_.Join("nothing"))));
+  EXPECT_FALSE(profile_.PathExists(Utf8ToWide("")));
 }
 
 TEST(Utf8Conversion, RoundTripsAllPlanes) {

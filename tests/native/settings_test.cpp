@@ -277,7 +277,7 @@ TEST(SettingsSave, UnwritableFolderIsIgnored) {
   PortableProfile profile(scratch.Join("missing"), "Ocural");
   INIAccess ini(profile);
   SaveSettings(ini, AppSettingsRecord(), L"S", 0.0, 0.0, 2);
-  EXPECT_FALSE(profile.PathExists(scratch.Join("missing")));
+  EXPECT_FALSE(profile.PathExists(Utf8ToWide(scratch.Join("missing"))));
   AppSettingsRecord record;
   LoadSettings(ini, record);
   EXPECT_EQ(record.LastMagnification, 2);

@@ -32,6 +32,10 @@ TEST(SnapshotPolicyTest, EventsAndStatesGiveTheirActions) {
   postedHidden.visible = false;
   SnapshotState toNobody = Shown();
   toNobody.activationToNobody = true;
+  SnapshotState menu = Shown();
+  menu.menuOpen = true;
+  SnapshotState menuPosted = menu;
+  menuPosted.posted = true;
 
   struct Row {
     const char* what;
@@ -66,6 +70,12 @@ TEST(SnapshotPolicyTest, EventsAndStatesGiveTheirActions) {
       {"a request while hidden (skin reload)", E::Requested, hidden, A::Take, false},
       {"the activation of a window shown with a fresh lens", E::Activate, fresh, A::None, false},
       {"a move while shown with a fresh lens", E::Move, fresh, A::Take, false},
+      {"an activation's message back under the open menu", E::Settled, menuPosted, A::PutOff, true, false},
+      {"an activation under the open menu", E::Activate, menu, A::PutOff, true, false},
+      {"a deactivation under the open menu", E::Deactivate, menu, A::PutOff, true, false},
+      {"a request under the open menu", E::Requested, menu, A::Take, false},
+      {"the menu closing with one put off", E::MenuClosed, putOff, A::Post, false, true},
+      {"the menu closing with nothing put off", E::MenuClosed, Shown(), A::None, false},
   };
   for (const Row& r : rows) {
     const SnapshotDecision d = DecideSnapshot(r.event, r.state);

@@ -1,6 +1,6 @@
-// An empty folder in the Windows temp folder, named and used through ANSI
-// paths in the system code page (as the profile functions see them), removed
-// with everything in it, read-only files included, when the object goes away.
+// An empty folder in the Windows temp folder, named through ANSI paths in the
+// system code page, removed with everything in it (read-only files and names
+// in any script included) when the object goes away.
 #pragma once
 
 #include <windows.h>
@@ -30,33 +30,41 @@ class WinScratch {
     }
     throw std::runtime_error("cannot create a scratch folder");
   }
-  ~WinScratch() { RemoveTree(path_); }
+  ~WinScratch() { RemoveTree(WidePath()); }
   WinScratch(const WinScratch&) = delete;
   WinScratch& operator=(const WinScratch&) = delete;
 
   const std::string& Path() const { return path_; }
   std::string Join(const std::string& name) const { return path_ + "\\" + name; }
+  // The folder as wide text, for names the code page cannot spell.
+  std::wstring WidePath() const {
+    const int n = MultiByteToWideChar(CP_ACP, 0, path_.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path_.c_str(), -1, &wide[0], n);
+    wide.resize(wide.size() - 1);
+    return wide;
+  }
 
  private:
-  static void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  static void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
       do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string path = folder + "\\" + name;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = folder + L"\\" + name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
           RemoveTree(path);
         } else {
-          DeleteFileA(path.c_str());
+          DeleteFileW(path.c_str());
         }
-      } while (FindNextFileA(search, &found));
+      } while (FindNextFileW(search, &found));
       FindClose(search);
     }
-    SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(folder.c_str());
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(folder.c_str());
   }
 
   std::string path_;

@@ -24,11 +24,11 @@ namespace {
 // folder so the tests do not write next to the test program.
 class FolderProfile : public Win32Profile {
  public:
-  explicit FolderProfile(std::string folder) : folder_(std::move(folder)) {}
-  std::string AppFolder() override { return folder_; }
+  explicit FolderProfile(std::wstring folder) : folder_(std::move(folder)) {}
+  std::wstring AppFolder() override { return folder_; }
 
  private:
-  std::string folder_;
+  std::wstring folder_;
 };
 
 std::string ReadBytes(const std::string& path) {
@@ -71,9 +71,9 @@ std::vector<std::string> WithoutBlanks(std::vector<std::string> lines) {
 class SettingsWinTest : public ::testing::Test {
  protected:
   SettingsWinTest()
-      : profile_(scratch_.Path()),
+      : profile_(scratch_.WidePath()),
         ini_(profile_),
-        path_(scratch_.Join(profile_.ExeName() + ".ini")) {}
+        path_(scratch_.Join(profile_.ToAnsi(profile_.ExeName()) + ".ini")) {}
 
   ocural_test::WinScratch scratch_;
   FolderProfile profile_;
@@ -300,28 +300,30 @@ TEST_F(SettingsWinTest, JapaneseSkinNameGoesThroughTheSystemCodePage) {
   EXPECT_EQ(loaded.LastSkin, backslashy);
 }
 
-TEST(SettingsWinFolder, JapaneseProgramFolderWithBackslashTrailBytes) {
-  if (!JapaneseCodePage()) GTEST_SKIP() << "ANSI code page is " << GetACP() << ", not 932";
-  ocural_test::WinScratch scratch;
-  // 表示 in code page 932: the byte after each lead byte is "\".
-  const std::string folder = scratch.Join("\x95\x5C\x8E\xA6");
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-  FolderProfile profile(folder);
-  INIAccess ini(profile);
-  SaveSettings(ini, AppSettingsRecord(), L"S", 45.0, 60.0, 3);
+TEST(SettingsWinFolder, ProgramFolderNamedInAnyScript) {
+  // 表示 (in code page 932 the byte after each lead byte is "\"), and "é"
+  // and Hangul, which code page 932 does not have at all.
+  for (const std::wstring name : {L"\u8868\u793A", L"Jos\u00E9 \uD55C"}) {
+    ocural_test::WinScratch scratch;
+    const std::wstring folder = scratch.WidePath() + L"\\" + name;
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    FolderProfile profile(folder);
+    INIAccess ini(profile);
+    SaveSettings(ini, AppSettingsRecord(), L"S", 45.0, 60.0, 3);
 
-  // The file is inside the folder, not in one named after half a character.
-  const std::wstring wideFile = profile.FromAnsi(scratch.Path()) + L"\\\u8868\u793A\\" +
-                                profile.FromAnsi(profile.ExeName()) + L".ini";
-  EXPECT_NE(GetFileAttributesW(wideFile.c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(ini.FileName, wideFile);
+    // The file is inside the folder, not in one named after half a character
+    // or after what the code page makes of the name.
+    const std::wstring file = folder + L"\\" + profile.ExeName() + L".ini";
+    EXPECT_NE(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ini.FileName, file);
 
-  AppSettingsRecord loaded = Garbage();
-  LoadSettings(ini, loaded);
-  EXPECT_EQ(loaded.LastSkin, L"S");
-  EXPECT_EQ(loaded.LastX, 45);
-  EXPECT_EQ(loaded.LastY, 60);
-  EXPECT_EQ(loaded.LastMagnification, 3);
+    AppSettingsRecord loaded = Garbage();
+    LoadSettings(ini, loaded);
+    EXPECT_EQ(loaded.LastSkin, L"S");
+    EXPECT_EQ(loaded.LastX, 45);
+    EXPECT_EQ(loaded.LastY, 60);
+    EXPECT_EQ(loaded.LastMagnification, 3);
+  }
 }
 
 }  // namespace

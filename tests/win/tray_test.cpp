@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "controller/TTray.h"
@@ -48,7 +49,7 @@ int WaitForIconWindows(int want) {
 }
 
 BOOL Send(DWORD message, std::vector<uint8_t> record) {
-  return Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(record.data()));
+  return Shell_NotifyIconW(message, reinterpret_cast<NOTIFYICONDATAW*>(record.data()));
 }
 
 class TrayTest : public ::testing::Test {
@@ -106,25 +107,29 @@ TEST_F(TrayTest, StateDrivesTheRealIcon) {
   EXPECT_FALSE(Send(NIM_MODIFY, TTray::TrayRecordFor(hwnd_, kNifTip, nullptr, L"x")));
 }
 
-TEST_F(TrayTest, TooLongJapaneseTipIsCutInsideTheField) {
-  // 52 kana: 104 bytes in CP932, 40 more than the field holds.
-  std::wstring tip(52, L'\u3042');
-  const std::string ansi = win::ToAnsi(tip);
-  const auto record = TTray::TrayRecordFor(hwnd_, kNifAll, icon_, tip);
+// The tip in the record as the shell reads it: wide text up to its NUL.
+std::wstring TipOf(const std::vector<uint8_t>& record) {
   const size_t at = TrayRecordLayoutFor(sizeof(void*)).szTip;
-  ASSERT_EQ(record.size(), at + kTrayTipField);
-  const void* nul = std::memchr(record.data() + at, 0, kTrayTipField);
-  ASSERT_NE(nul, nullptr);
-  const std::string inField(reinterpret_cast<const char*>(record.data() + at));
-  EXPECT_EQ(ansi.compare(0, inField.size(), inField), 0);
-  if (GetACP() == 932) {
-    ASSERT_EQ(ansi.size(), 104u);
-    EXPECT_EQ(inField.size(), 62u);
-    EXPECT_EQ(win::FromAnsi(inField), tip.substr(0, 31));
-  } else {
-    EXPECT_LE(inField.size(), 63u);
-  }
+  const auto* field = reinterpret_cast<const wchar_t*>(record.data() + at);
+  return std::wstring(field, wcsnlen(field, kTrayTipField));
+}
+
+TEST_F(TrayTest, TipKeepsEveryScriptAndIsCutInsideTheField) {
+  // Text outside the system's code page (accented Latin and Hangul are not in
+  // CP932) reaches the shell as it is.
+  const std::wstring mixed = TrayTipText(MagnifierTipText(2, L"Jos\u00E9 \uD55C \u62E1\u5927"));
+  EXPECT_NE(win::FromAnsi(win::ToAnsi(mixed)), mixed) << "the code page should lose something here";
+  auto record = TTray::TrayRecordFor(hwnd_, kNifAll, icon_, mixed);
+  ASSERT_EQ(record.size(), size_t{NOTIFYICONDATAW_V1_SIZE});
+  EXPECT_EQ(TipOf(record), mixed);
   EXPECT_TRUE(Send(NIM_ADD, record));
+
+  // 80 kana: 63 fit with the NUL.
+  const std::wstring kana(80, L'\u3042');
+  record = TTray::TrayRecordFor(hwnd_, kNifTip, nullptr, kana);
+  EXPECT_EQ(TipOf(record), kana.substr(0, 63));
+  EXPECT_EQ(record[record.size() - 2] | record[record.size() - 1], 0);
+  EXPECT_TRUE(Send(NIM_MODIFY, record));
   EXPECT_TRUE(Send(NIM_DELETE, TTray::TrayRecordFor(hwnd_, 0, nullptr, L"")));
 }
 
