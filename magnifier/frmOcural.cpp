@@ -126,7 +126,9 @@ class FrmOcural::StepAside : public SnapshotMover {
     GetWindowRect(f_.hwnd_, &r);
     place_ = POINT{r.left, r.top};
     const bool foreground = GetForegroundWindow() == f_.hwnd_;
-    focus_ = f_.keepFocus_ && foreground ? GetFocus() : nullptr;
+    // A drag hands the focus back once, when it ends (handing it back at
+    // every step made a drag under Wine a quarter slower).
+    focus_ = f_.keepFocus_ && !f_.dragging_ && foreground ? GetFocus() : nullptr;
     // A press made while the window is away would go to the window beneath
     // it. Holding the mouse keeps it in this program's queue; it is read
     // once the window is back, and goes where the window then stands.
@@ -365,7 +367,18 @@ void FrmOcural::Form_MouseDown(const forms::MouseEvent& e) {
     GetCursorPos(&grab);
     grab.x -= r.left;
     grab.y -= r.top;
+    const bool active = GetForegroundWindow() == hwnd_;
     FollowDrag(grab);
+    // Each of the drag's snapshots took the X focus away (see StepAside):
+    // the window stays the active one for the keys and the next press.
+    if (active && IsWindowVisible(hwnd_)) {
+      if (GetForegroundWindow() == hwnd_) {
+        SetFocus(nullptr);
+        SetFocus(hwnd_);
+      } else {
+        SetForegroundWindow(hwnd_);
+      }
+    }
   } else {
     // Let the system move the window as if its title bar had been grabbed.
     ReleaseCapture();
