@@ -10,6 +10,7 @@
 #include "magnifier/lens_draw.h"
 #include "magnifier/mdlCommon.h"
 #include "platform/core/placement.h"
+#include "platform/core/scoped_flag.h"
 #include "platform/core/vbmath.h"
 #include "platform/win/controls.h"
 #include "platform/win/locale.h"
@@ -26,6 +27,19 @@ constexpr COLORREF kBodyColour = RGB(192, 255, 192);
 // buttons inside are placed in pixels too.
 constexpr int kClientWidth = 201;
 constexpr int kClientHeight = 225;
+
+// Wine unmaps a window that leaves the screens, and the X server takes the
+// keyboard focus from it. When Wine reads that news it makes the desktop the
+// foreground window: the magnifier would be deactivated by its own snapshot
+// (and take another one for that), and the next press on it would only
+// activate it. Handing the focus to it again, back on the screen, gives the X
+// server its focus back before that news is read. Windows keeps the
+// activation over the move, so there this does nothing.
+void HandFocusBack(HWND focus) {
+  if (!forms::RunningUnderWine()) return;
+  SetFocus(nullptr);
+  SetFocus(focus);
+}
 }  // namespace
 
 // The steps of the start-up and shut-down sequences, carried out on this window.
@@ -99,9 +113,8 @@ void FrmOcural::Show() {
 }
 
 void FrmOcural::ShowWithFreshLens() {
-  showingFreshLens_ = true;
+  const ScopedFlag fresh(showingFreshLens_);
   SetVisible(true);
-  showingFreshLens_ = false;
 }
 
 void FrmOcural::Form_Load() {
@@ -141,27 +154,20 @@ class FrmOcural::StepAside : public SnapshotMover {
     // now; going back to the old place would undo it.
     if (!f_.movedDuringCapture_) Move(place_.y);
     if (captured_ && GetCapture() == f_.hwnd_) ReleaseCapture();
-    if (focus_ && forms::RunningUnderWine()) {
-      // Wine unmaps a window that leaves the screens, and the X server takes
-      // the keyboard focus from it. When Wine reads that news it makes the
-      // desktop the foreground window: the magnifier would be deactivated
-      // by its own snapshot (and take another one for that), and the next
-      // press on it would only activate it. Handing the focus to it again
-      // now, back on the screen, gives the X server its focus back before
-      // that news is read. Windows keeps the activation over the move.
-      SetFocus(nullptr);
-      SetFocus(focus_);
-    }
+    if (focus_) HandFocusBack(focus_);
     // Back on the screen the whole window is painted at once, whatever the
-    // system kept of it: nothing of the place it left may show through.
-    f_.Refresh();
+    // system kept of it: nothing of the place it left may show through. The
+    // lens is left out: RenderLens draws it right after, from the new
+    // snapshot.
+    RedrawWindow(f_.hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    ValidateRect(f_.picOcural.hWnd(), nullptr);
+    RedrawWindow(f_.hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   }
 
  private:
   void Move(int top) noexcept {
-    f_.movingForCapture_ = true;
+    const ScopedFlag own(f_.movingForCapture_);
     SetWindowPos(f_.hwnd_, nullptr, place_.x, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    f_.movingForCapture_ = false;
   }
 
   FrmOcural& f_;
@@ -179,8 +185,10 @@ void FrmOcural::SnapshotEventArrived(SnapshotEvent event) {
   state.putOff = snapshotAfterRelease_;
   state.posted = snapshotPosted_;
   state.menuOpen = menuOpen_;
-  const HWND foreground = GetForegroundWindow();
-  state.activationToNobody = foreground == nullptr || foreground == GetDesktopWindow();
+  if (event == SnapshotEvent::Deactivate) {
+    const HWND foreground = GetForegroundWindow();
+    state.activationToNobody = foreground == nullptr || foreground == GetDesktopWindow();
+  }
   // Under Wine a window that leaves the screen loses the pointer's grab: a
   // snapshot taken at the press that activated the window would take the
   // release away from it (no menu for a right click, no colour for a pick).
@@ -192,12 +200,14 @@ void FrmOcural::SnapshotEventArrived(SnapshotEvent event) {
   snapshotPosted_ = d.posted;
   switch (d.action) {
     case SnapshotAction::Take:
+    {
       // Not while the activation is changing hands: the system is moving
       // the focus itself then.
-      keepFocus_ = event == SnapshotEvent::Move || event == SnapshotEvent::PressOver || event == SnapshotEvent::Settled;
+      const ScopedFlag keep(keepFocus_, event == SnapshotEvent::Move || event == SnapshotEvent::PressOver ||
+                                            event == SnapshotEvent::Settled);
       WMSizeOrMove();
-      keepFocus_ = true;
       break;
+    }
     case SnapshotAction::MovedAside:
       movedDuringCapture_ = true;
       break;
@@ -231,24 +241,17 @@ void FrmOcural::WMSizeOrMove() {
   for (int round = 0; round < kSnapshotRounds; ++round) {
     movedDuringCapture_ = false;
     CaptureScreen();
-    LARGE_INTEGER f, a, b;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&a);
+    Stopwatch lens;
     RenderLens();
-    QueryPerformanceCounter(&b);
-    ScreenSnapshot.NoteLensTime(1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart));
+    ScreenSnapshot.NoteLensTime(lens.Next());
     if (!movedDuringCapture_) break;
   }
 }
 
 void FrmOcural::CaptureScreen() {
   if (IsCapturing) return;
-  IsCapturing = true;
   // Cleared however the snapshot ends; the window is back in place by then.
-  struct Cleared {
-    bool& flag;
-    ~Cleared() { flag = false; }
-  } cleared{IsCapturing};
+  const ScopedFlag capturing(IsCapturing);
   StepAside aside(*this);
   ScreenSnapshot.Take(hwnd_, picOcural.hWnd(), Visible(), aside, waitBudgetMs_);
 }
@@ -373,8 +376,7 @@ void FrmOcural::Form_MouseDown(const forms::MouseEvent& e) {
     // the window stays the active one for the keys and the next press.
     if (active && IsWindowVisible(hwnd_)) {
       if (GetForegroundWindow() == hwnd_) {
-        SetFocus(nullptr);
-        SetFocus(hwnd_);
+        HandFocusBack(hwnd_);
       } else {
         SetForegroundWindow(hwnd_);
       }

@@ -6,26 +6,6 @@ namespace ocural {
 
 namespace {
 
-// A stopwatch for the snapshot's parts.
-class Lap {
- public:
-  Lap() {
-    QueryPerformanceFrequency(&freq_);
-    QueryPerformanceCounter(&last_);
-  }
-  // Milliseconds since the last call (or since made).
-  double Next() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    const double ms = 1000.0 * static_cast<double>(now.QuadPart - last_.QuadPart) / static_cast<double>(freq_.QuadPart);
-    last_ = now;
-    return ms;
-  }
-
- private:
-  LARGE_INTEGER freq_{}, last_{};
-};
-
 ScreenRect RectOf(HWND w) {
   RECT r{};
   GetWindowRect(w, &r);
@@ -73,6 +53,19 @@ class BackInPlace {
 
 }  // namespace
 
+Stopwatch::Stopwatch() {
+  QueryPerformanceFrequency(&freq_);
+  QueryPerformanceCounter(&last_);
+}
+
+double Stopwatch::Next() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  const double ms = 1000.0 * static_cast<double>(now.QuadPart - last_.QuadPart) / static_cast<double>(freq_.QuadPart);
+  last_ = now;
+  return ms;
+}
+
 void Snapshot::Open(HWND desktopWindow) {
   desktopWindow_ = desktopWindow;
   desktopDC_ = GetDC(desktopWindow);
@@ -84,7 +77,7 @@ void Snapshot::Close() {
 }
 
 void Snapshot::Take(HWND window, HWND lens, bool shown, SnapshotMover& mover, DWORD& waitBudgetMs) {
-  Lap lap;
+  Stopwatch lap;
   times_ = SnapshotTimes{};
   times_.number = ++count_;
   const ScreenRect place = RectOf(window);

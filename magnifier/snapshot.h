@@ -29,6 +29,17 @@ struct SnapshotTimes {
   double lens = 0;         // drawing the lens
 };
 
+// A stopwatch for the snapshot's parts.
+class Stopwatch {
+ public:
+  Stopwatch();
+  // Milliseconds since the last call (or since made).
+  double Next();
+
+ private:
+  LARGE_INTEGER freq_{}, last_{};
+};
+
 // What the window does for a snapshot: steps aside and comes back.
 class SnapshotMover {
  public:

@@ -44,9 +44,9 @@ class MainWindowHost {
 };
 
 // Form_Load: settings, last skin, saved place (kept within reach), controller,
-// applied settings,
-// hook, factor (which draws the lens once). The snapshot is sized to what it
-// copies at each move, so there is no screen-sized buffer to set up.
+// applied settings, hook, factor (which draws the lens once). The snapshot is
+// sized to what it copies at each move, so there is no screen-sized buffer to
+// set up.
 void RunFormLoad(MainWindowHost& host);
 
 // Form_QueryUnload: never refuses; hides, removes the tray icon, saves, drops

@@ -1,5 +1,7 @@
 #include "platform/win/forms.h"
 
+#include "platform/core/scoped_flag.h"
+
 #include <vector>
 
 #include "platform/core/vbmath.h"
@@ -284,11 +286,7 @@ void Form::Refresh() {
 
 void Form::Unload(UnloadMode mode) {
   if (!hwnd_ || unloading_) return;
-  unloading_ = true;
-  struct Done {
-    bool& flag;
-    ~Done() { flag = false; }
-  } done{unloading_};
+  const ScopedFlag unloading(unloading_);
   int cancel = 0;
   Form_QueryUnload(cancel, mode);
   if (cancel != 0) return;
