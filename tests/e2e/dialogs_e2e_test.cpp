@@ -228,7 +228,10 @@ TEST_F(DialogsE2E, SettingsShowTheFileAndOkAppliesTheChangesAtOnce) {
   // and again after the exit.
   for (bool exited : {false, true}) {
     if (exited) ExitFromMenu();
-    const std::string ini = app_.ReadFile(L"Ocural.ini");
+    std::string ini;
+    // Written right after the changes are applied, so waited for.
+    WaitFor([&] { return (ini = app_.ReadFile(L"Ocural.ini")).find("ColorPickMode=1\r\n") != std::string::npos; },
+            3000);
     for (const char* line : {"AlwaysTop=0\r\n", "ColorPicker=0\r\n", "NoLoadSkin=1\r\n", "ShowTrayIcon=0\r\n",
                              "ColorPickMode=1\r\n"}) {
       EXPECT_NE(ini.find(line), std::string::npos) << line << (exited ? " after the exit" : " at once") << " in\n" << ini;
@@ -325,8 +328,10 @@ TEST_F(SkinChooserE2E, OpensOnTheLoadedSkinAndEnterSwitchesToTheSelectedOne) {
       },
       5000))
       << "the window takes the plain skin's size";
-  // The choice is in the settings file at once, before any exit.
-  EXPECT_NE(app_.ReadFile(L"Ocural.ini").find("LastSkin=plain.vsk\r\n"), std::string::npos);
+  // The choice is in the settings file at once, before any exit (written
+  // right after the skin is shown, so waited for).
+  EXPECT_TRUE(WaitFor([&] { return app_.ReadFile(L"Ocural.ini").find("LastSkin=plain.vsk\r\n") != std::string::npos; },
+                      3000));
   Pump(1000);
   SaveReadmeShot("skin-plain");
 
