@@ -10,7 +10,6 @@
 #include "magnifier/lens_draw.h"
 #include "magnifier/mdlCommon.h"
 #include "platform/core/placement.h"
-#include "platform/core/scoped_flag.h"
 #include "platform/core/vbmath.h"
 #include "platform/win/controls.h"
 #include "platform/win/locale.h"
@@ -28,18 +27,6 @@ constexpr COLORREF kBodyColour = RGB(192, 255, 192);
 constexpr int kClientWidth = 201;
 constexpr int kClientHeight = 225;
 
-// Wine unmaps a window that leaves the screens, and the X server takes the
-// keyboard focus from it. When Wine reads that news it makes the desktop the
-// foreground window: the magnifier would be deactivated by its own snapshot
-// (and take another one for that), and the next press on it would only
-// activate it. Handing the focus to it again, back on the screen, gives the X
-// server its focus back before that news is read. Windows keeps the
-// activation over the move, so there this does nothing.
-void HandFocusBack(HWND focus) {
-  if (!forms::RunningUnderWine()) return;
-  SetFocus(nullptr);
-  SetFocus(focus);
-}
 }  // namespace
 
 // The steps of the start-up and shut-down sequences, carried out on this window.
@@ -76,6 +63,15 @@ class FrmOcural::Host : public MainWindowHost {
   FrmOcural& f_;
 };
 
+FrmOcural::FrmOcural(AppSettingsRecord& settings, FrmSubCtrl& controller)
+    : AppSettings(settings),
+      controller_(controller),
+      // Under Wine a window that leaves the screen loses the pointer's grab:
+      // a snapshot taken at the press that activated the window would take
+      // the release away from it (no menu for a right click, no colour for a
+      // pick). Windows keeps the press with the window.
+      schedule_(forms::RunningUnderWine()) {}
+
 void FrmOcural::Load() {
   if (IsLoaded()) return;
   SetBackColor(kBodyColour);
@@ -83,7 +79,6 @@ void FrmOcural::Load() {
                   kClientWidth, kClientHeight)) {
     return;
   }
-  KeyPreview = true;
   handCursor_ = LoadCursorW(forms::App::Instance(), MAKEINTRESOURCEW(IDC_POINTHAND));
   SetMouseIcon(handCursor_);
   picOcural.SetBackColor(RGB(255, 255, 255));
@@ -113,8 +108,9 @@ void FrmOcural::Show() {
 }
 
 void FrmOcural::ShowWithFreshLens() {
-  const ScopedFlag fresh(showingFreshLens_);
+  schedule_.FreshLens(true);
   SetVisible(true);
+  schedule_.FreshLens(false);
 }
 
 void FrmOcural::Form_Load() {
@@ -126,134 +122,67 @@ void FrmOcural::Form_QueryUnload(int& cancel, int unloadMode) {
   (void)cancel;  // never refused
   (void)unloadMode;
   Host host(*this);
-  RunQueryUnload(host);
+  RunQueryUnload(host, shutDown_);
 }
 
-// What the snapshot asks of the window: to step above the screens and come
-// back. Its own moves reach the hook and are known there as its own.
-class FrmOcural::StepAside : public SnapshotMover {
- public:
-  explicit StepAside(FrmOcural& f) : f_(f) {}
-  void MoveAway() override {
-    RECT r{};
-    GetWindowRect(f_.hwnd_, &r);
-    place_ = POINT{r.left, r.top};
-    const bool foreground = GetForegroundWindow() == f_.hwnd_;
-    // A drag hands the focus back once, when it ends (handing it back at
-    // every step made a drag under Wine a quarter slower).
-    focus_ = f_.keepFocus_ && !f_.dragging_ && foreground ? GetFocus() : nullptr;
-    // A press made while the window is away would go to the window beneath
-    // it. Holding the mouse keeps it in this program's queue; it is read
-    // once the window is back, and goes where the window then stands.
-    captured_ = foreground && GetCapture() == nullptr;
-    if (captured_) SetCapture(f_.hwnd_);
-    Move(TopAboveScreens(GetSystemMetrics(SM_YVIRTUALSCREEN), r.bottom - r.top));
-  }
-  void MoveBack() noexcept override {
-    // A move by someone else meanwhile has put the window where it belongs
-    // now; going back to the old place would undo it.
-    if (!f_.movedDuringCapture_) Move(place_.y);
-    if (captured_ && GetCapture() == f_.hwnd_) ReleaseCapture();
-    if (focus_) HandFocusBack(focus_);
-    // Back on the screen the whole window is painted at once, whatever the
-    // system kept of it: nothing of the place it left may show through. The
-    // lens is left out: RenderLens draws it right after, from the new
-    // snapshot.
-    RedrawWindow(f_.hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    ValidateRect(f_.picOcural.hWnd(), nullptr);
-    RedrawWindow(f_.hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  }
+void FrmOcural::HookMoveOrSize() { Schedule(SnapshotEvent::Move); }
 
- private:
-  void Move(int top) noexcept {
-    const ScopedFlag own(f_.movingForCapture_);
-    SetWindowPos(f_.hwnd_, nullptr, place_.x, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+void FrmOcural::HookActivate(WORD state) {
+  Schedule(state == WA_INACTIVE      ? SnapshotEvent::Deactivate
+           : state == WA_CLICKACTIVE ? SnapshotEvent::ClickActivate
+                                     : SnapshotEvent::Activate);
+}
 
-  FrmOcural& f_;
-  POINT place_{};
-  HWND focus_ = nullptr;  // the window with the focus, when this program is in the foreground
-  bool captured_ = false;  // the mouse was taken for the time away
-};
+void FrmOcural::HookMenuLoop(bool open) { Schedule(open ? SnapshotEvent::MenuOpened : SnapshotEvent::MenuClosed); }
 
-void FrmOcural::SnapshotEventArrived(SnapshotEvent event) {
-  SnapshotState state;
-  state.capturing = IsCapturing;
-  state.ownMove = movingForCapture_;
-  state.visible = Visible();
-  state.freshLens = showingFreshLens_;
-  state.putOff = snapshotAfterRelease_;
-  state.posted = snapshotPosted_;
-  state.menuOpen = menuOpen_;
-  if (event == SnapshotEvent::Deactivate) {
-    const HWND foreground = GetForegroundWindow();
-    state.activationToNobody = foreground == nullptr || foreground == GetDesktopWindow();
+void FrmOcural::HookSettled() { Schedule(SnapshotEvent::Settled); }
+
+void FrmOcural::TakeSnapshotPutOffByPress() {
+  if (IsLoaded()) Schedule(SnapshotEvent::PressOver);
+}
+
+void FrmOcural::Schedule(SnapshotEvent event) {
+  WindowNow now;
+  now.visible = Visible();
+  if (event == SnapshotEvent::Settled) {
+    const HWND active = GetForegroundWindow();
+    now.otherActive = active != nullptr && active != hwnd_ && active != GetDesktopWindow();
   }
-  // Under Wine a window that leaves the screen loses the pointer's grab: a
-  // snapshot taken at the press that activated the window would take the
-  // release away from it (no menu for a right click, no colour for a pick).
-  // Windows keeps the press with the window, so there the snapshot is taken
-  // at once.
-  state.holdClickActivation = forms::RunningUnderWine();
-  const SnapshotDecision d = DecideSnapshot(event, state);
-  snapshotAfterRelease_ = d.putOff;
-  snapshotPosted_ = d.posted;
-  switch (d.action) {
+  switch (schedule_.On(event, now)) {
     case SnapshotAction::Take:
-    {
-      // Not while the activation is changing hands: the system is moving
-      // the focus itself then.
-      const ScopedFlag keep(keepFocus_, event == SnapshotEvent::Move || event == SnapshotEvent::PressOver ||
-                                            event == SnapshotEvent::Settled);
-      WMSizeOrMove();
-      break;
-    }
-    case SnapshotAction::MovedAside:
-      movedDuringCapture_ = true;
+      // A click activation's snapshot comes while the system is moving the
+      // activation and the focus itself: the focus is left to it.
+      TakeSnapshot(event != SnapshotEvent::ClickActivate);
       break;
     case SnapshotAction::Post:
       PostMessageW(hwnd_, kSnapshotSettled, 0, 0);
       break;
-    case SnapshotAction::PutOff:
     case SnapshotAction::None:
       break;
   }
 }
 
-void FrmOcural::TakeSnapshotPutOffByPress() {
-  if (IsLoaded()) SnapshotEventArrived(SnapshotEvent::PressOver);
+void FrmOcural::WMSizeOrMove() { TakeSnapshot(true); }
+
+void FrmOcural::TakeSnapshot(bool keepFocus) {
+  if (IsCapturing()) return;
+  CaptureScreen(keepFocus);
+  // Shut down during the snapshot: there is no lens left to draw.
+  if (!IsLoaded()) return;
+  Stopwatch lens;
+  RenderLens();
+  ScreenSnapshot.NoteLensTime(lens.Next());
 }
 
-void FrmOcural::MenuLoop(bool open) {
-  menuOpen_ = open;
-  if (!open) SnapshotEventArrived(SnapshotEvent::MenuClosed);
-}
-
-void FrmOcural::WMSizeOrMove() {
-  if (IsCapturing) return;
-  snapshotAfterRelease_ = false;
-  snapshotPosted_ = false;
-  // Another program may move the window while a snapshot is being taken (its
-  // request is handled while this thread waits). That move found IsCapturing
-  // set, and the snapshot may show the window itself; take it again, a
-  // bounded number of times, all within one wait for the uncovered place.
-  waitBudgetMs_ = Snapshot::kReadyWaitMs;
-  for (int round = 0; round < kSnapshotRounds; ++round) {
-    movedDuringCapture_ = false;
-    CaptureScreen();
-    Stopwatch lens;
-    RenderLens();
-    ScreenSnapshot.NoteLensTime(lens.Next());
-    if (!movedDuringCapture_) break;
-  }
-}
-
-void FrmOcural::CaptureScreen() {
-  if (IsCapturing) return;
-  // Cleared however the snapshot ends; the window is back in place by then.
-  const ScopedFlag capturing(IsCapturing);
-  StepAside aside(*this);
-  ScreenSnapshot.Take(hwnd_, picOcural.hWnd(), Visible(), aside, waitBudgetMs_);
+void FrmOcural::CaptureScreen(bool keepFocus) {
+  if (!schedule_.Begin()) return;
+  struct End {
+    SnapshotSchedule& s;
+    ~End() { s.End(); }
+  } end{schedule_};
+  // A drag hands the focus back once, when it ends (handing it back at every
+  // step made a drag under Wine a quarter slower).
+  ScreenSnapshot.Take(hwnd_, picOcural.hWnd(), Visible(), keepFocus && !dragging_);
 }
 
 void FrmOcural::CalcSourceRect() {
@@ -330,7 +259,11 @@ void FrmOcural::SaveSetting() {
   if (!IsLoaded()) return;
   Win32Profile profile;
   INIAccess ini(profile);
-  SaveSettings(ini, AppSettings, CurrentSkin, Left(), Top(), zoomX_);
+  // During a snapshot (a shut-down can come while it waits) the window's
+  // place is the one it comes back to, not the one above the screens.
+  const POINT place = ScreenSnapshot.PlaceOf(hwnd_);
+  SaveSettings(ini, AppSettings, CurrentSkin, place.x * forms::Screen::TwipsPerPixelX(),
+               place.y * forms::Screen::TwipsPerPixelY(), zoomX_);
 }
 
 void FrmOcural::UpdateTrayTip() {
@@ -473,8 +406,28 @@ void FrmOcural::picOcural_MouseUp(const forms::MouseEvent& e) {
   TakeSnapshotPutOffByPress();
 }
 
+bool FrmOcural::PreviewKey(UINT msg, WPARAM wp) const {
+  switch (msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      return ActionOfKey(static_cast<int>(wp), GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0).command !=
+             KeyCommand::None;
+    case WM_CHAR:
+      return ZoomOfCharacter(static_cast<wchar_t>(wp)) != KeyCommand::None;
+    default:
+      return false;
+  }
+}
+
 LRESULT FrmOcural::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_ENDSESSION:
+      // Ending while the shut-down runs already: saved before the answer.
+      if (wp) {
+        Host host(*this);
+        RunEndSessionDuringShutDown(host, shutDown_);
+      }
+      break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
       const KeyAction a = ActionOfKey(static_cast<int>(wp), GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0);

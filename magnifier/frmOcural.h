@@ -10,7 +10,7 @@
 #include "magnifier/core/lens_math.h"
 #include "magnifier/core/keys.h"
 #include "magnifier/core/lifecycle.h"
-#include "magnifier/core/snapshot_policy.h"
+#include "magnifier/core/snapshot_schedule.h"
 #include "magnifier/core/zoom.h"
 #include "magnifier/snapshot.h"
 #include "platform/win/forms.h"
@@ -24,7 +24,7 @@ class FrmOcural : public forms::Form {
  public:
   // The window works on the program's settings record and tells the
   // controller window about the tray icon and the popup menu.
-  FrmOcural(AppSettingsRecord& settings, FrmSubCtrl& controller) : AppSettings(settings), controller_(controller) {}
+  FrmOcural(AppSettingsRecord& settings, FrmSubCtrl& controller);
 
   // Creates the window and its elements and runs Form_Load; does not show it.
   void Load();
@@ -32,17 +32,19 @@ class FrmOcural : public forms::Form {
   // lens drawn.
   void Show();
 
+  // Takes a snapshot and draws the lens from it, unless one is under way.
   void WMSizeOrMove();
   void ReloadSkin(const std::wstring& FileName);
-  // Called by the hook for a move, a size change or an activation change,
-  // and for kSnapshotSettled: takes the snapshot now, later or not at all
-  // (DecideSnapshot).
-  void SnapshotEventArrived(SnapshotEvent event);
-  // The window's popup menu opens or closes (WM_ENTERMENULOOP and
-  // WM_EXITMENULOOP, through the hook).
-  void MenuLoop(bool open);
-  // Posted to the window by an activation; its snapshot is taken when it
-  // comes back.
+  // What the window hook hands on, each before the window's own procedure
+  // sees the message: a move or size change, an activation change (WM_ACTIVATE's
+  // state), the popup menu opening or closing, and the message an activation
+  // change posted coming back. Each tells the snapshot schedule.
+  void HookMoveOrSize();
+  void HookActivate(WORD state);
+  void HookMenuLoop(bool open);
+  void HookSettled();
+  // Posted to the window by an activation change; its snapshot is taken when
+  // it comes back.
   static constexpr UINT kSnapshotSettled = WM_APP + 0x31;
   bool AlwaysTop() const { return alwaysTop_; }
   void SetAlwaysTop(bool NewValue);
@@ -79,7 +81,7 @@ class FrmOcural : public forms::Form {
   Snapshot ScreenSnapshot;
 
   // Lens state.
-  bool IsCapturing = false;
+  bool IsCapturing() const { return schedule_.Capturing(); }
   const SnapshotTimes& LastSnapshotTimes() const { return ScreenSnapshot.Times(); }
   // The part of the snapshot the lens shows, from CalcSourceRect.
   SourceRect Source;
@@ -88,6 +90,7 @@ class FrmOcural : public forms::Form {
   // The wheel and the keys (beyond the mouse's presses, which the toolkit's
   // form events carry).
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool PreviewKey(UINT msg, WPARAM wp) const override;
   void Form_QueryUnload(int& cancel, int unloadMode) override;
   void Form_MouseDown(const forms::MouseEvent& e) override;
   void Form_MouseMove(const forms::MouseEvent& e) override;
@@ -101,8 +104,12 @@ class FrmOcural : public forms::Form {
   void LoadSkin(const std::wstring& FileName);
   void UnloadSkin();
   void KeepReachable();
-  class StepAside;
-  void CaptureScreen();
+  // Tells the schedule of an event and does what it says.
+  void Schedule(SnapshotEvent event);
+  // WMSizeOrMove; `keepFocus`: the keyboard focus stays where it is in this
+  // program (not while the activation is changing hands).
+  void TakeSnapshot(bool keepFocus);
+  void CaptureScreen(bool keepFocus);
   void CalcSourceRect();
   void RenderLens();
   void UpdateTrayTip();
@@ -121,20 +128,10 @@ class FrmOcural : public forms::Form {
   void ShowWithFreshLens();
 
   FrmSubCtrl& controller_;
-  bool movingForCapture_ = false;
+  SnapshotSchedule schedule_;
+  ShutDown shutDown_;
   bool dragging_ = false;
-  bool movedDuringCapture_ = false;
-  bool showingFreshLens_ = false;
-  bool snapshotAfterRelease_ = false;
-  bool snapshotPosted_ = false;
-  bool menuOpen_ = false;
-  // Whether a snapshot keeps the keyboard focus where it was (not when it was
-  // asked for by the window losing the activation).
-  bool keepFocus_ = true;
   int32_t wheelRest_ = 0;  // wheel turned since the last whole notch
-  // What is left of the wait for the uncovered place, shared by the rounds of
-  // one WMSizeOrMove.
-  DWORD waitBudgetMs_ = 0;
   int16_t zoomX_ = 0;
   bool alwaysTop_ = false;
   HCURSOR handCursor_ = nullptr;

@@ -1,6 +1,7 @@
 #include "magnifier/snapshot.h"
 
-#include "magnifier/core/snapshot_policy.h"
+#include "magnifier/core/snapshot_area.h"
+#include "platform/win/forms.h"
 
 namespace ocural {
 
@@ -28,29 +29,6 @@ BOOL CALLBACK CollectWindow(HWND w, LPARAM list) noexcept {
   }
 }
 
-// Brings the window back when the snapshot ends, however it ends.
-class BackInPlace {
- public:
-  explicit BackInPlace(SnapshotMover& m) : mover_(m) {}
-  ~BackInPlace() {
-    if (away_) mover_.MoveBack();
-  }
-  BackInPlace(const BackInPlace&) = delete;
-  BackInPlace& operator=(const BackInPlace&) = delete;
-  void Away() {
-    away_ = true;
-    mover_.MoveAway();
-  }
-  void Back() {
-    away_ = false;
-    mover_.MoveBack();
-  }
-
- private:
-  SnapshotMover& mover_;
-  bool away_ = false;
-};
-
 }  // namespace
 
 Stopwatch::Stopwatch() {
@@ -66,17 +44,88 @@ double Stopwatch::Next() {
   return ms;
 }
 
-void Snapshot::Open(HWND desktopWindow) {
-  desktopWindow_ = desktopWindow;
-  desktopDC_ = GetDC(desktopWindow);
+void HandFocusBack(HWND focus) {
+  if (!forms::RunningUnderWine()) return;
+  SetFocus(nullptr);
+  SetFocus(focus);
 }
 
-void Snapshot::Close() {
-  if (desktopDC_) ReleaseDC(desktopWindow_, desktopDC_);
-  desktopDC_ = nullptr;
+// The window's time above the screens: it steps away when made and comes
+// back when it ends, however the snapshot ends, unless someone else moved it
+// meanwhile (that place is where it belongs now) or it has gone.
+class Snapshot::StepAside {
+ public:
+  StepAside(Snapshot& owner, HWND window, HWND lens, bool keepFocus) : owner_(owner), window_(window), lens_(lens) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    home_ = POINT{r.left, r.top};
+    away_ = POINT{r.left, TopAboveScreens(GetSystemMetrics(SM_YVIRTUALSCREEN), r.bottom - r.top)};
+    const bool foreground = GetForegroundWindow() == window;
+    focus_ = keepFocus && foreground ? GetFocus() : nullptr;
+    // A press made while the window is away would go to the window beneath
+    // it. Holding the mouse keeps it in this program's queue; it is read
+    // once the window is back, and goes where the window then stands.
+    captured_ = foreground && GetCapture() == nullptr;
+    if (captured_) SetCapture(window);
+    owner_.away_ = this;
+    MoveTo(away_);
+  }
+  ~StepAside() { Back(); }
+  StepAside(const StepAside&) = delete;
+  StepAside& operator=(const StepAside&) = delete;
+
+  POINT Home() const { return home_; }
+  bool MovedByOthers() const { return movedByOthers_; }
+
+  void Back() noexcept {
+    if (owner_.away_ != this) return;
+    owner_.away_ = nullptr;
+    // Shut down meanwhile (the system's end of session, or a close request,
+    // is handled while this thread waits): nothing is left to move.
+    if (!IsWindow(window_)) return;
+    RECT r{};
+    GetWindowRect(window_, &r);
+    movedByOthers_ = r.left != away_.x || r.top != away_.y;
+    if (!movedByOthers_) MoveTo(home_);
+    if (captured_ && GetCapture() == window_) ReleaseCapture();
+    if (focus_) HandFocusBack(focus_);
+    // Back on the screen the whole window is painted at once, whatever the
+    // system kept of it: nothing of the place it left may show through. The
+    // lens is left out: it is drawn right after, from the new snapshot.
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    if (lens_) ValidateRect(lens_, nullptr);
+    RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  }
+
+ private:
+  void MoveTo(POINT p) noexcept {
+    SetWindowPos(window_, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  Snapshot& owner_;
+  HWND window_, lens_;
+  POINT home_{}, away_{};
+  HWND focus_ = nullptr;  // the window with the focus, when this program is in the foreground
+  bool captured_ = false;  // the mouse was taken for the time away
+  bool movedByOthers_ = false;
+};
+
+POINT Snapshot::PlaceOf(HWND window) const {
+  if (away_) return away_->Home();
+  RECT r{};
+  GetWindowRect(window, &r);
+  return POINT{r.left, r.top};
 }
 
-void Snapshot::Take(HWND window, HWND lens, bool shown, SnapshotMover& mover, DWORD& waitBudgetMs) {
+void Snapshot::Take(HWND window, HWND lens, bool shown, bool keepFocus) {
+  // The wait for the uncovered place is shared by the rounds.
+  DWORD budgetMs = kReadyWaitMs;
+  for (int round = 0; round < kSnapshotRounds; ++round) {
+    if (TakeOnce(window, lens, shown, keepFocus, budgetMs)) return;
+  }
+}
+
+bool Snapshot::TakeOnce(HWND window, HWND lens, bool shown, bool keepFocus, DWORD& budgetMs) {
   Stopwatch lap;
   times_ = SnapshotTimes{};
   times_.number = ++count_;
@@ -84,21 +133,23 @@ void Snapshot::Take(HWND window, HWND lens, bool shown, SnapshotMover& mover, DW
   times_.place = POINT{place.left, place.top};
   const ScreenRect screens = VirtualScreen();
   const SourceRect area = SnapshotArea(place, RectOf(lens), screens);
-  if (shown) own_.Take(window, lens, desktopDC_, RECT{screens.left, screens.top, screens.right, screens.bottom});
+  if (shown) own_.Take(window, lens, DesktopDC(), RECT{screens.left, screens.top, screens.right, screens.bottom});
   times_.ownPixels = lap.Next();
 
-  BackInPlace back(mover);
-  if (shown) back.Away();
+  std::optional<StepAside> aside;
+  if (shown) aside.emplace(*this, window, lens, keepFocus);
   times_.moveAway = lap.Next();
-  RepaintOthers(window, waitBudgetMs);
+  RepaintOthers(window, budgetMs);
   WaitForComposedFrame();
   times_.repaintWalk = lap.Next();
   Copy(area);
   times_.screenCopy = lap.Next();
-  if (shown) ReReadWhileStale(waitBudgetMs);
+  if (shown) ReReadWhileStale(budgetMs);
   times_.waitReady = lap.Next();
-  if (shown) back.Back();
+  if (!aside) return true;
+  aside->Back();
   times_.moveBack = lap.Next();
+  return !aside->MovedByOthers();
 }
 
 void Snapshot::RepaintOthers(HWND window, DWORD& budgetMs) {
@@ -154,7 +205,7 @@ void Snapshot::Copy(const SourceRect& r) {
     area_ = SourceRect{};
     return;
   }
-  BitBlt(image_.dc(), 0, 0, r.width, r.height, desktopDC_, r.x, r.y, SRCCOPY);
+  BitBlt(image_.dc(), 0, 0, r.width, r.height, DesktopDC(), r.x, r.y, SRCCOPY);
   GdiFlush();
   area_ = r;
 }
@@ -167,7 +218,7 @@ void Snapshot::ReReadWhileStale(DWORD& budgetMs) {
   // budget; it runs out only where the place looks exactly like the window,
   // or the program beneath has stopped answering.
   const DWORD start = GetTickCount();
-  for (;;) {
+  while (DesktopDC()) {
     const DWORD spent = GetTickCount() - start;
     const SourceRect stale = own_.StaleArea(image_, POINT{area_.x, area_.y});
     if (stale.width <= 0) break;
@@ -177,7 +228,7 @@ void Snapshot::ReReadWhileStale(DWORD& budgetMs) {
     }
     Sleep(1);
     ++times_.rereads;
-    BitBlt(image_.dc(), stale.x - area_.x, stale.y - area_.y, stale.width, stale.height, desktopDC_, stale.x,
+    BitBlt(image_.dc(), stale.x - area_.x, stale.y - area_.y, stale.width, stale.height, DesktopDC(), stale.x,
            stale.y, SRCCOPY);
     GdiFlush();
   }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "magnifier/core/lens_math.h"
@@ -40,30 +41,35 @@ class Stopwatch {
   LARGE_INTEGER freq_{}, last_{};
 };
 
-// What the window does for a snapshot: steps aside and comes back.
-class SnapshotMover {
- public:
-  virtual ~SnapshotMover() = default;
-  virtual void MoveAway() = 0;
-  // Called whatever happened after MoveAway; must not throw.
-  virtual void MoveBack() noexcept = 0;
-};
+// Gives the keyboard focus back to `focus` after its window came back from
+// off the screens. Under Wine a window that leaves the screens is unmapped
+// and the X server takes the keyboard focus from it; when Wine reads that
+// news it makes the desktop the foreground window. Handing the focus to it
+// again, back on the screen, gives the X server its focus back before that
+// news is read. Windows keeps the activation over the move, so there this
+// does nothing.
+void HandFocusBack(HWND focus);
 
 class Snapshot {
  public:
   // The screen's device context, taken from the desktop window and held
-  // until Close.
-  void Open(HWND desktopWindow);
-  void Close();
-  HWND DesktopWindow() const { return desktopWindow_; }
-  HDC DesktopDC() const { return desktopDC_; }
+  // until Close (or the next Open).
+  void Open(HWND desktopWindow) { screen_.emplace(desktopWindow); }
+  void Close() { screen_.reset(); }
+  HDC DesktopDC() const { return screen_ ? screen_->get() : nullptr; }
 
   // Copies the screen under `window` and its lens (SnapshotArea) into the
-  // image. A shown window steps aside through `mover` meanwhile and always
-  // comes back; a hidden one is copied where it is. `waitBudgetMs` is what is
-  // left of the longest wait for the place the window left to show the
-  // screen; the wait spends it.
-  void Take(HWND window, HWND lens, bool shown, SnapshotMover& mover, DWORD& waitBudgetMs);
+  // image. A shown window steps above the screens meanwhile and comes back,
+  // repainted but for the lens, which the caller draws from the new image.
+  // A press made meanwhile waits for it. If someone else moves the window
+  // while it is away, it stays where it was put and the snapshot is taken
+  // again there (kSnapshotRounds in all, within one wait budget). A hidden
+  // window is copied where it is. `keepFocus`: the keyboard focus stays
+  // where it was in this program.
+  void Take(HWND window, HWND lens, bool shown, bool keepFocus);
+  // Where `window` stands, or while a snapshot has it above the screens, the
+  // place it comes back to; screen pixels.
+  POINT PlaceOf(HWND window) const;
 
   const win::DibImage& Image() const { return image_; }
   // The screen rectangle the image holds; width 0 before the first snapshot.
@@ -80,14 +86,18 @@ class Snapshot {
   static constexpr DWORD kSilenceMs = 3000;
 
  private:
+  class StepAside;
+  // One round: the copy with the window away. False when someone else moved
+  // the window meanwhile.
+  bool TakeOnce(HWND window, HWND lens, bool shown, bool keepFocus, DWORD& budgetMs);
   void RepaintOthers(HWND window, DWORD& budgetMs);
   // Whether `w` lately let a repaint request wait out its time.
   bool Unanswered(HWND w);
   void Copy(const SourceRect& r);
   void ReReadWhileStale(DWORD& budgetMs);
 
-  HWND desktopWindow_ = nullptr;
-  HDC desktopDC_ = nullptr;
+  std::optional<win::WindowDC> screen_;
+  const StepAside* away_ = nullptr;  // while the window is above the screens
   win::DibImage image_;
   SourceRect area_;
   OwnPixels own_;

@@ -15,10 +15,17 @@ void RunFormLoad(MainWindowHost& host) {
   host.SetZoomX(v.LastMagnification);
 }
 
-void RunQueryUnload(MainWindowHost& host) {
+void RunEndSessionDuringShutDown(MainWindowHost& host, ShutDown& progress) {
+  if (progress != ShutDown::Running) return;
+  progress = ShutDown::Saved;
+  host.SaveSetting();
+}
+
+void RunQueryUnload(MainWindowHost& host, ShutDown& progress) {
+  progress = ShutDown::Running;
   host.Hide();
   host.HideTrayIcon();
-  host.SaveSetting();
+  RunEndSessionDuringShutDown(host, progress);
   host.UnloadSkin();
   host.RemoveHook();
   host.UnloadSubCtrl();

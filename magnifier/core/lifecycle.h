@@ -49,8 +49,16 @@ class MainWindowHost {
 // set up.
 void RunFormLoad(MainWindowHost& host);
 
+// How far the shut-down has come.
+enum class ShutDown : uint8_t { NotStarted, Running, Saved };
+
 // Form_QueryUnload: never refuses; hides, removes the tray icon, saves, drops
-// the skin, removes the hook, unloads the controller.
-void RunQueryUnload(MainWindowHost& host);
+// the skin, removes the hook, unloads the controller. `progress` follows it.
+void RunQueryUnload(MainWindowHost& host, ShutDown& progress);
+
+// The system ends the session while the shut-down runs (its message handled
+// inside one of the steps). The system may end the program as soon as that
+// message is answered, so the settings are saved before, unless they are.
+void RunEndSessionDuringShutDown(MainWindowHost& host, ShutDown& progress);
 
 }  // namespace ocural

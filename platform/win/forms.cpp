@@ -391,7 +391,7 @@ int RunMessageLoop() {
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd) {
       const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
       auto* form = root != msg.hwnd ? dynamic_cast<Form*>(Window::FromHandle(root)) : nullptr;
-      if (form && form->KeyPreview) msg.hwnd = root;
+      if (form && form->PreviewKey(msg.message, msg.wParam)) msg.hwnd = root;
     }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

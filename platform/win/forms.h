@@ -113,9 +113,15 @@ class Form : public Window {
   void Refresh();
 
   bool IsLoaded() const { return hwnd_ != nullptr; }
-  // Keys pressed while one of the form's elements has the focus reach the
-  // form itself (the message loop hands them over).
-  bool KeyPreview = false;
+  // Whether a key message (WM_KEYDOWN, WM_CHAR, ...) for one of the form's
+  // elements goes to the form itself instead: the message loop hands over
+  // those the form acts on, and leaves the others (Space on a button) to the
+  // element.
+  virtual bool PreviewKey(UINT msg, WPARAM wp) const {
+    (void)msg;
+    (void)wp;
+    return false;
+  }
   // Asks the form to unload: Form_QueryUnload may cancel; otherwise the window
   // goes. A request that arrives while an unload is under way (the system's
   // close request handled while the first one waits) is not run again.

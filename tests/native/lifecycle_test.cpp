@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "magnifier/core/lifecycle.h"
@@ -71,9 +72,52 @@ TEST(FormLoadTest, EachAxisIsRestoredOnItsOwnAndNegativesAreNot) {
 
 TEST(QueryUnloadTest, SavesBeforeTheSkinIsDroppedAndUnhooksBeforeTheControllerGoes) {
   RecordingHost h;
-  RunQueryUnload(h);
+  ShutDown progress = ShutDown::NotStarted;
+  RunQueryUnload(h, progress);
   EXPECT_EQ(h.calls, (Calls{"Hide", "ShowTrayIcon=False", "SaveSetting", "UnloadSkin", "RemoveHook",
                             "UnloadSubCtrl"}));
+  // The end of the session after the shut-down saves nothing more (the skin's
+  // name is gone by then).
+  RunEndSessionDuringShutDown(h, progress);
+  EXPECT_EQ(h.calls.size(), 6u);
+}
+
+// A host whose system ends the session inside one step of the shut-down.
+class EndsSessionAt : public RecordingHost {
+ public:
+  EndsSessionAt(std::string step, ShutDown& progress) : step_(std::move(step)), progress_(progress) {}
+  void Hide() override { Step("Hide", [this] { RecordingHost::Hide(); }); }
+  void HideTrayIcon() override { Step("ShowTrayIcon=False", [this] { RecordingHost::HideTrayIcon(); }); }
+  void UnloadSkin() override { Step("UnloadSkin", [this] { RecordingHost::UnloadSkin(); }); }
+
+ private:
+  template <typename F>
+  void Step(const std::string& name, F run) {
+    run();
+    if (name != step_) return;
+    RunEndSessionDuringShutDown(*this, progress_);
+    calls.push_back("answered");
+  }
+  std::string step_;
+  ShutDown& progress_;
+};
+
+// The system's end of session handled inside a step of the shut-down: the
+// settings are saved before it is answered, once in all, and never after the
+// skin is dropped.
+TEST(QueryUnloadTest, AnEndOfSessionDuringTheShutDownSavesBeforeItIsAnswered) {
+  const std::pair<const char*, Calls> rows[] = {
+      {"Hide", {"Hide", "SaveSetting", "answered", "ShowTrayIcon=False", "UnloadSkin"}},
+      {"ShowTrayIcon=False", {"Hide", "ShowTrayIcon=False", "SaveSetting", "answered", "UnloadSkin"}},
+      {"UnloadSkin", {"Hide", "ShowTrayIcon=False", "SaveSetting", "UnloadSkin", "answered"}},
+  };
+  for (const auto& row : rows) {
+    ShutDown progress = ShutDown::NotStarted;
+    EndsSessionAt h(row.first, progress);
+    RunQueryUnload(h, progress);
+    const Calls head(h.calls.begin(), h.calls.begin() + 5);
+    EXPECT_EQ(head, row.second) << row.first;
+  }
 }
 
 }  // namespace
