@@ -56,7 +56,10 @@ class FrmOcural::Host : public MainWindowHost {
   void HideTrayIcon() override { f_.controller_.SetShowTrayIcon(false); }
   void SaveSetting() override { f_.SaveSetting(); }
   void UnloadSkin() override { f_.UnloadSkin(); }
-  void RemoveHook() override { mdlCommon::RemoveHook(f_); }
+  void RemoveHook() override {
+    mdlCommon::RemoveHook(f_);
+    f_.ScreenSnapshot.UnwatchClosingWindows();
+  }
   void UnloadSubCtrl() override { f_.controller_.Unload(); }
 
  private:
@@ -94,6 +97,9 @@ void FrmOcural::Load() {
     cmdZoomOut_Click();
     TakeSnapshotPutOffByPress();
   };
+  // From the start: a message box of the start-up must not stay in the
+  // first lens.
+  ScreenSnapshot.WatchClosingWindows(hwnd_, picOcural.hWnd());
   Form_Load();
 }
 

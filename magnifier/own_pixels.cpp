@@ -102,21 +102,24 @@ void OwnPixels::Take(HWND window, HWND lens, HDC screen, const RECT& screens) {
 }
 
 SourceRect OwnPixels::StaleArea(const win::DibImage& snapshot, POINT origin) const {
-  const int width = place_.right - place_.left;
-  const int height = place_.bottom - place_.top;
-  const LONG left = place_.left - origin.x, top = place_.top - origin.y;
-  if (width <= 0 || height <= 0 || !snapshot.bits() || left < 0 || top < 0 || left + width > snapshot.width() ||
-      top + height > snapshot.height()) {
-    return {};
-  }
-  const PixelView before{reinterpret_cast<const uint32_t*>(image_.bits()), image_.width()};
+  const RECT held{origin.x, origin.y, origin.x + snapshot.width(), origin.y + snapshot.height()};
+  RECT judged{};
+  if (!snapshot.bits() || !IntersectRect(&judged, &place_, &held)) return {};
+  const int width = judged.right - judged.left;
+  const int height = judged.bottom - judged.top;
+  const size_t placeWidth = static_cast<size_t>(place_.right - place_.left);
+  const size_t inX = static_cast<size_t>(judged.left - place_.left), inY = static_cast<size_t>(judged.top - place_.top);
+  const PixelView before{reinterpret_cast<const uint32_t*>(image_.bits()) + inY * placeWidth + inX,
+                         image_.width()};
   const PixelView after{reinterpret_cast<const uint32_t*>(snapshot.bits()) +
-                            static_cast<size_t>(top) * static_cast<size_t>(snapshot.width()) + static_cast<size_t>(left),
+                            static_cast<size_t>(judged.top - origin.y) * static_cast<size_t>(snapshot.width()) +
+                            static_cast<size_t>(judged.left - origin.x),
                         snapshot.width()};
-  SourceRect r = ocural::StaleArea(before, after, cover_.data(), width, height);
+  SourceRect r = ocural::StaleArea(before, after, cover_.data() + inY * placeWidth + inX,
+                                   static_cast<int32_t>(placeWidth), width, height);
   if (r.width <= 0) return {};
-  r.x += place_.left;
-  r.y += place_.top;
+  r.x += judged.left;
+  r.y += judged.top;
   return r;
 }
 

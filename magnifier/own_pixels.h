@@ -22,7 +22,7 @@ class OwnPixels {
   void Take(HWND window, HWND lens, HDC screen, const RECT& screens);
   // The part of a snapshot whose top-left pixel is screen point `origin`
   // that still shows the window where it stood, in screen coordinates; width
-  // 0 when none does, or when the snapshot does not hold the whole place.
+  // 0 when none does. Only the part of the place the snapshot holds is judged.
   SourceRect StaleArea(const win::DibImage& snapshot, POINT origin) const;
 
  private:

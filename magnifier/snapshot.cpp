@@ -118,14 +118,65 @@ POINT Snapshot::PlaceOf(HWND window) const {
 }
 
 void Snapshot::Take(HWND window, HWND lens, bool shown, bool keepFocus) {
+  // The windows that closed before this snapshot are judged by it; those
+  // that close while it runs, by the next.
+  std::vector<std::unique_ptr<OwnPixels>> closed;
+  closed.swap(closed_);
   // The wait for the uncovered place is shared by the rounds.
   DWORD budgetMs = kReadyWaitMs;
   for (int round = 0; round < kSnapshotRounds; ++round) {
-    if (TakeOnce(window, lens, shown, keepFocus, budgetMs)) return;
+    if (TakeOnce(window, lens, shown, keepFocus, closed, budgetMs)) return;
   }
 }
 
-bool Snapshot::TakeOnce(HWND window, HWND lens, bool shown, bool keepFocus, DWORD& budgetMs) {
+namespace {
+// The one snapshot that watches this thread's windows close.
+Snapshot* g_watching = nullptr;
+}  // namespace
+
+void Snapshot::WatchClosingWindows(HWND window, HWND lens) {
+  UnwatchClosingWindows();
+  watchedWindow_ = window;
+  watchedLens_ = lens;
+  closingHook_ = SetWindowsHookExW(WH_CALLWNDPROC, &ClosingHook, nullptr, GetCurrentThreadId());
+  if (closingHook_) g_watching = this;
+}
+
+void Snapshot::UnwatchClosingWindows() {
+  if (closingHook_) UnhookWindowsHookEx(closingHook_);
+  closingHook_ = nullptr;
+  if (g_watching == this) g_watching = nullptr;
+  closed_.clear();
+}
+
+LRESULT CALLBACK Snapshot::ClosingHook(int code, WPARAM wp, LPARAM lp) {
+  const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+  // A window about to be hidden (a hide, a close, a menu's end) is told so
+  // first, while it still shows.
+  if (code == HC_ACTION && g_watching && m && m->message == WM_WINDOWPOSCHANGING && m->lParam &&
+      (reinterpret_cast<const WINDOWPOS*>(m->lParam)->flags & SWP_HIDEWINDOW) != 0) {
+    g_watching->Closing(m->hwnd);
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+void Snapshot::Closing(HWND w) {
+  if (!IsWindowVisible(w) || (GetWindowLongPtrW(w, GWL_STYLE) & WS_CHILD) != 0) return;
+  try {
+    auto pixels = std::make_unique<OwnPixels>();
+    const ScreenRect screens = VirtualScreen();
+    const win::WindowDC screen(nullptr);
+    pixels->Take(w, w == watchedWindow_ ? watchedLens_ : nullptr, screen.get(),
+                 RECT{screens.left, screens.top, screens.right, screens.bottom});
+    if (closed_.size() >= kClosedKept) closed_.erase(closed_.begin());
+    closed_.push_back(std::move(pixels));
+  } catch (...) {
+    // Without memory for it, the lens may show the window a moment longer.
+  }
+}
+
+bool Snapshot::TakeOnce(HWND window, HWND lens, bool shown, bool keepFocus,
+                        const std::vector<std::unique_ptr<OwnPixels>>& closed, DWORD& budgetMs) {
   Stopwatch lap;
   times_ = SnapshotTimes{};
   times_.number = ++count_;
@@ -144,7 +195,7 @@ bool Snapshot::TakeOnce(HWND window, HWND lens, bool shown, bool keepFocus, DWOR
   times_.repaintWalk = lap.Next();
   Copy(area);
   times_.screenCopy = lap.Next();
-  if (shown) ReReadWhileStale(budgetMs);
+  ReReadWhileStale(shown, closed, budgetMs);
   times_.waitReady = lap.Next();
   if (!aside) return true;
   aside->Back();
@@ -210,7 +261,8 @@ void Snapshot::Copy(const SourceRect& r) {
   area_ = r;
 }
 
-void Snapshot::ReReadWhileStale(DWORD& budgetMs) {
+void Snapshot::ReReadWhileStale(bool shown, const std::vector<std::unique_ptr<OwnPixels>>& closed,
+                                DWORD& budgetMs) {
   // The windows the magnifier uncovered repaint in their own time (another
   // program, under Wine another process that hands its pixels to the X
   // server later), so the copy can still hold the window's own pixels where
@@ -220,7 +272,9 @@ void Snapshot::ReReadWhileStale(DWORD& budgetMs) {
   const DWORD start = GetTickCount();
   while (DesktopDC()) {
     const DWORD spent = GetTickCount() - start;
-    const SourceRect stale = own_.StaleArea(image_, POINT{area_.x, area_.y});
+    const POINT origin{area_.x, area_.y};
+    SourceRect stale = shown ? own_.StaleArea(image_, origin) : SourceRect{};
+    for (const auto& c : closed) stale = UnionOf(stale, c->StaleArea(image_, origin));
     if (stale.width <= 0) break;
     if (spent >= budgetMs) {
       budgetMs = 0;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -52,6 +53,11 @@ void HandFocusBack(HWND focus);
 
 class Snapshot {
  public:
+  Snapshot() = default;
+  ~Snapshot() { UnwatchClosingWindows(); }
+  Snapshot(const Snapshot&) = delete;
+  Snapshot& operator=(const Snapshot&) = delete;
+
   // The screen's device context, taken from the desktop window and held
   // until Close (or the next Open).
   void Open(HWND desktopWindow) { screen_.emplace(desktopWindow); }
@@ -71,6 +77,16 @@ class Snapshot {
   // place it comes back to; screen pixels.
   POINT PlaceOf(HWND window) const;
 
+  // Watches this thread's top-level windows being hidden or closed (message
+  // boxes, dialogs, menus, and `window` itself, whose lens is `lens`), until
+  // Unwatch. What each showed is read just before it goes; the next snapshot
+  // waits, within its budget, until the places they left show what lies
+  // beneath. The program whose window lay there repaints it in its own time
+  // (under Wine it reaches the screen later still), and until then the lens
+  // would show a window that is gone.
+  void WatchClosingWindows(HWND window, HWND lens);
+  void UnwatchClosingWindows();
+
   const win::DibImage& Image() const { return image_; }
   // The screen rectangle the image holds; width 0 before the first snapshot.
   const SourceRect& Area() const { return area_; }
@@ -89,18 +105,29 @@ class Snapshot {
   class StepAside;
   // One round: the copy with the window away. False when someone else moved
   // the window meanwhile.
-  bool TakeOnce(HWND window, HWND lens, bool shown, bool keepFocus, DWORD& budgetMs);
+  bool TakeOnce(HWND window, HWND lens, bool shown, bool keepFocus,
+                const std::vector<std::unique_ptr<OwnPixels>>& closed, DWORD& budgetMs);
   void RepaintOthers(HWND window, DWORD& budgetMs);
   // Whether `w` lately let a repaint request wait out its time.
   bool Unanswered(HWND w);
   void Copy(const SourceRect& r);
-  void ReReadWhileStale(DWORD& budgetMs);
+  // Reads again the parts of the image that still show the window (when
+  // `shown`) or a window that has closed, until none does or the budget is
+  // spent.
+  void ReReadWhileStale(bool shown, const std::vector<std::unique_ptr<OwnPixels>>& closed, DWORD& budgetMs);
+  static LRESULT CALLBACK ClosingHook(int code, WPARAM wp, LPARAM lp);
+  void Closing(HWND w);
 
   std::optional<win::WindowDC> screen_;
   const StepAside* away_ = nullptr;  // while the window is above the screens
   win::DibImage image_;
   SourceRect area_;
   OwnPixels own_;
+  HHOOK closingHook_ = nullptr;
+  HWND watchedWindow_ = nullptr, watchedLens_ = nullptr;
+  // What windows closed since the last snapshot showed; the oldest go first.
+  std::vector<std::unique_ptr<OwnPixels>> closed_;
+  static constexpr size_t kClosedKept = 8;
   std::vector<HWND> windows_;  // kept from one snapshot to the next: no allocation per move
   struct Silence {
     HWND window;

@@ -13,17 +13,18 @@ struct Tile {
   bool changed = false;  // some pixel of the window differs from before
 };
 
-SourceRect Union(const SourceRect& a, const SourceRect& b) {
+}  // namespace
+
+SourceRect UnionOf(const SourceRect& a, const SourceRect& b) {
   if (a.width <= 0) return b;
+  if (b.width <= 0) return a;
   const int32_t left = std::min(a.x, b.x), top = std::min(a.y, b.y);
   const int32_t right = std::max(a.x + a.width, b.x + b.width), bottom = std::max(a.y + a.height, b.y + b.height);
   return SourceRect{left, top, right - left, bottom - top};
 }
 
-}  // namespace
-
-SourceRect StaleArea(const PixelView& before, const PixelView& after, const Cover* cover, int32_t width,
-                    int32_t height) {
+SourceRect StaleArea(const PixelView& before, const PixelView& after, const Cover* cover, int32_t coverStride,
+                     int32_t width, int32_t height) {
   if (width <= 0 || height <= 0) return {};
   const int32_t across = (width + kStaleTile - 1) / kStaleTile;
   const int32_t down = (height + kStaleTile - 1) / kStaleTile;
@@ -31,7 +32,7 @@ SourceRect StaleArea(const PixelView& before, const PixelView& after, const Cove
   Tile whole;
   for (int32_t y = 0; y < height; ++y) {
     Tile* row = &tiles[static_cast<size_t>(y / kStaleTile) * static_cast<size_t>(across)];
-    const Cover* c = cover + static_cast<int64_t>(y) * width;
+    const Cover* c = cover + static_cast<int64_t>(y) * coverStride;
     for (int32_t x = 0; x < width; ++x) {
       if (c[x] == Cover::None) continue;
       Tile& t = row[x / kStaleTile];
@@ -53,7 +54,7 @@ SourceRect StaleArea(const PixelView& before, const PixelView& after, const Cove
       if (t.changed) continue;
       const SourceRect r{tx * kStaleTile, ty * kStaleTile, std::min(kStaleTile, width - tx * kStaleTile),
                          std::min(kStaleTile, height - ty * kStaleTile)};
-      stale = Union(stale, r);
+      stale = UnionOf(stale, r);
     }
   }
   if (!judged && whole.body > 0 && !whole.changed) return SourceRect{0, 0, width, height};

@@ -34,7 +34,15 @@ struct PixelView {
 // one tile. Width 0 when the place shows the screen.
 constexpr int32_t kStaleTile = 16;
 constexpr int32_t kStaleTileBody = 32;
-SourceRect StaleArea(const PixelView& before, const PixelView& after, const Cover* cover, int32_t width,
-                    int32_t height);
+// The smallest rectangle holding both; an empty one (width 0) holds nothing.
+SourceRect UnionOf(const SourceRect& a, const SourceRect& b);
+
+// `cover` holds a row of `coverStride` entries for each row of the place.
+SourceRect StaleArea(const PixelView& before, const PixelView& after, const Cover* cover, int32_t coverStride,
+                     int32_t width, int32_t height);
+inline SourceRect StaleArea(const PixelView& before, const PixelView& after, const Cover* cover, int32_t width,
+                            int32_t height) {
+  return StaleArea(before, after, cover, width, width, height);
+}
 
 }  // namespace ocural

@@ -285,6 +285,21 @@ TEST_F(ControllerE2E, WheelAndKeysZoomMoveOpenTheMenuAndCopy) {
     Key(VK_ESCAPE);
     EXPECT_TRUE(WaitFor([&] { return !menu || !IsWindowVisible(menu); }, 3000));
   }
+
+  // A click on "+" leaves the focus on it: Space presses it as it does any
+  // button, and the keys the window acts on still reach the window.
+  HWND plus = ChildOf(app_.MainWindow(), L"Button", L"+");
+  ASSERT_NE(plus, nullptr);
+  RECT pr{};
+  GetWindowRect(plus, &pr);
+  ClickAt((pr.left + pr.right) / 2, (pr.top + pr.bottom) / 2);
+  EXPECT_EQ(WaitForLens(app_, 2, 0, 3000), "") << "the click on +";
+  keys({VK_SPACE});
+  EXPECT_EQ(WaitForLens(app_, 3, 0, 3000), "") << "Space on the focused +";
+  typed(L'-');
+  EXPECT_EQ(WaitForLens(app_, 2, 0, 3000), "") << "a typed minus with + focused";
+  keys({VK_RIGHT});
+  EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().left == 300 - 18; }, 3000)) << "right with + focused";
 }
 
 TEST_F(ControllerE2E, PickOffAndMiddleClickLeaveTheClipboardAlone) {

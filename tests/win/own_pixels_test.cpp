@@ -76,8 +76,9 @@ TEST_F(OwnPixelsTest, OnlyTheVisibleBodyTellsAStalePlace) {
   EXPECT_EQ(r.y + r.height, 96);
 
   // A snapshot of only the part of the screen around the window, as the
-  // magnifier takes it, tells the same; one that misses part of the place
-  // tells nothing.
+  // magnifier takes it, tells the same; one that holds only part of the
+  // place (a closed dialog's, which may reach past the magnifier's area)
+  // tells about that part: the body it holds, and nothing outside it.
   win::DibImage part;
   ASSERT_TRUE(part.Create(120, 50));
   BitBlt(part.dc(), 0, 0, 120, 50, snap_.dc(), 50, 60, SRCCOPY);
@@ -87,7 +88,13 @@ TEST_F(OwnPixelsTest, OnlyTheVisibleBodyTellsAStalePlace) {
   EXPECT_EQ(p.y, 64);
   EXPECT_EQ(p.width, r.width);
   EXPECT_EQ(p.height, r.height);
-  EXPECT_TRUE(own_.StaleArea(part, POINT{70, 60}).width <= 0);
+  const SourceRect q = own_.StaleArea(part, POINT{70, 60});
+  EXPECT_GE(q.x, 70);
+  EXPECT_LE(q.x, 96);
+  EXPECT_GE(q.x + q.width, 128);
+  EXPECT_EQ(q.y, 64);
+  EXPECT_EQ(q.y + q.height, 96);
+  EXPECT_TRUE(own_.StaleArea(part, POINT{200, 60}).width <= 0) << "none of the place held";
 
   // Once the place shows something else, it is ready.
   PatBlt(snap_.dc(), 0, 0, screen_.cx, screen_.cy, BLACKNESS);
