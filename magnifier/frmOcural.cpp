@@ -186,9 +186,10 @@ void FrmOcural::CaptureScreen(bool keepFocus) {
     SnapshotSchedule& s;
     ~End() { s.End(); }
   } end{schedule_};
-  // A drag hands the focus back once, when it ends (handing it back at every
-  // step made a drag under Wine a quarter slower).
-  ScreenSnapshot.Take(hwnd_, picOcural.hWnd(), Visible(), keepFocus && !dragging_);
+  // At a drag's steps too: a window that lost the activation to its own
+  // snapshot no longer holds the mouse, and a press made during the next
+  // one would go to the window beneath it.
+  ScreenSnapshot.Take(hwnd_, picOcural.hWnd(), Visible(), keepFocus);
 }
 
 void FrmOcural::CalcSourceRect() {
@@ -305,14 +306,15 @@ void FrmOcural::Form_MouseDown(const forms::MouseEvent& e) {
     // system's move at the first snapshot: the drag is followed here.
     RECT r{};
     GetWindowRect(hwnd_, &r);
-    POINT grab{};
-    GetCursorPos(&grab);
-    grab.x -= r.left;
-    grab.y -= r.top;
+    // The point pressed: on a busy machine the pointer may have gone on
+    // before the press is read.
+    const DWORD pressed = GetMessagePos();
+    const POINT grab{static_cast<short>(LOWORD(pressed)) - r.left, static_cast<short>(HIWORD(pressed)) - r.top};
     const bool active = GetForegroundWindow() == hwnd_;
     FollowDrag(grab);
-    // Each of the drag's snapshots took the X focus away (see StepAside):
-    // the window stays the active one for the keys and the next press.
+    // Each of the drag's snapshots took the X focus away and handed it back
+    // (see the snapshot); where that did not take, the window is made the
+    // active one again for the keys and the next press.
     if (active && IsWindowVisible(hwnd_)) {
       if (GetForegroundWindow() == hwnd_) {
         HandFocusBack(hwnd_);
@@ -378,10 +380,17 @@ void FrmOcural::FollowDrag(POINT grab) {
       GetCursorPos(&pt);
       moveTo(pt);
     }
-    // The button may have been let go where this window could not hear it.
+    // The button was let go during the last step: its release, when it came
+    // here, tells where; one let go where this window could not hear it
+    // leaves only the pointer's place.
     if (!done && GetAsyncKeyState(VK_LBUTTON) >= 0) {
       POINT pt{};
-      GetCursorPos(&pt);
+      MSG up;
+      if (PeekMessageW(&up, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE)) {
+        pt = up.pt;
+      } else {
+        GetCursorPos(&pt);
+      }
       moveTo(pt);
       done = true;
     }
