@@ -802,19 +802,47 @@ bool HasOutline(HWND w) {
   return type != ERROR;
 }
 
+// What the harness did for one case, with the time of each step, for the
+// message of a wait that runs out.
+class Trail {
+ public:
+  void Restart() {
+    start_ = Now();
+    text_.clear();
+  }
+  // Also to the debugger: with WINEDEBUG=+debugstr the steps stand in Wine's
+  // log between the program's own.
+  void Note(const std::string& what) {
+    text_ += "\n    +" + std::to_string(Now() - start_) + " ms " + what;
+    OutputDebugStringA(("sweep: " + what + "\n").c_str());
+  }
+  const std::string& Text() const { return text_; }
+
+ private:
+  DWORD start_ = Now();
+  std::string text_;
+};
+
 // Dismisses the program's message boxes as they come, keeping their texts,
-// until `done` holds. Empty when it holds; otherwise what went wrong.
-std::string Await(OcuralApp& app, const std::function<bool()>& done, std::vector<std::wstring>* boxes,
-                  const std::function<void()>& afterBox = {}, DWORD timeoutMs = 15000) {
+// until `done` holds. Empty when it holds; otherwise what went wrong, with
+// what the harness did meanwhile and what the program looked like.
+std::string Await(OcuralApp& app, const char* what, const std::function<bool()>& done,
+                  std::vector<std::wstring>* boxes, Trail* trail = nullptr, const std::function<void()>& afterBox = {},
+                  DWORD timeoutMs = 15000) {
+  Trail own;
+  if (!trail) trail = &own;
+  trail->Note(std::string("waiting for ") + what);
   const DWORD start = Now();
   while (Now() - start < timeoutMs) {
     if (done()) return "";
     if (HWND box = Find(app, L"#32770")) {
       boxes->push_back(BoxText(box));
+      trail->Note("message box \"" + Narrow(boxes->back()) + "\", OK posted");
       PostMessageW(box, WM_COMMAND, IDOK, 0);
       for (const DWORD asked = Now(); IsWindow(box) && IsWindowVisible(box); Sleep(1)) {
         if (Now() - asked > 5000) return "a message box stays";
       }
+      trail->Note("the box is gone");
       if (afterBox) afterBox();
       continue;
     }
@@ -822,7 +850,9 @@ std::string Await(OcuralApp& app, const std::function<bool()>& done, std::vector
     Sleep(1);
   }
   HWND main = app.MainWindow();
-  return main && !Answers(main) ? "the program hangs" : "timed out";
+  if (main && !Answers(main)) return "the program hangs";
+  return std::string("timed out waiting for ") + what + "\n  harness:" + trail->Text() + "\n  " +
+         DescribeProgram(app);
 }
 
 std::wstring ListText(HWND list, LRESULT index) {
@@ -888,10 +918,12 @@ TEST_F(MalformedSweep, EveryBrokenSkinEndsLoadedOrInItsOwnMessageAndTheProgramGo
 
   std::unique_ptr<OcuralApp> app;
   HWND ctrl = nullptr;
+  Trail trail;
   std::vector<std::string> failures;
   // The folder with every case in it; the program opens with the start-up
   // case, a skin with a cut-off body, which leaves the designed look.
   auto launch = [&](bool withStartupCase) -> std::string {
+    trail.Restart();
     app = std::make_unique<OcuralApp>();
     app->WriteFile(L"base.bmp", GoodBase());
     app->WriteFile(L"lens.bmp", GoodLens());
@@ -908,7 +940,7 @@ TEST_F(MalformedSweep, EveryBrokenSkinEndsLoadedOrInItsOwnMessageAndTheProgramGo
     if (!app->Start()) return "cannot start";
     std::vector<std::wstring> boxes;
     const std::string waited = Await(
-        *app, [&] { return app->MainWindow() != nullptr; }, &boxes);
+        *app, "the main window", [&] { return app->MainWindow() != nullptr; }, &boxes);
     if (!waited.empty()) return waited;
     if (withStartupCase) {
       if (boxes != std::vector<std::wstring>{L"ベースファイルがみつかりません"}) return "no single message at start";
@@ -924,17 +956,22 @@ TEST_F(MalformedSweep, EveryBrokenSkinEndsLoadedOrInItsOwnMessageAndTheProgramGo
   // before takes the callback (the main window is disabled meanwhile), so
   // it is sent again once the box is gone.
   auto openMenu = [&](std::vector<std::wstring>* boxes) -> std::string {
-    auto callback = [&] { PostMessageW(ctrl, WM_MOUSEMOVE, 0, WM_RBUTTONUP); };
+    auto callback = [&] {
+      trail.Note("icon callback posted");
+      PostMessageW(ctrl, WM_MOUSEMOVE, 0, WM_RBUTTONUP);
+    };
     callback();
     return Await(
-        *app, [&] { return Find(*app, L"#32768") != nullptr; }, boxes, callback);
+        *app, "the menu", [&] { return Find(*app, L"#32768") != nullptr; }, boxes, &trail, callback);
   };
 
   // The chooser, from the menu's skin item (its access key); gives its list.
   auto openChooser = [&](std::vector<std::wstring>* boxes, HWND* chooser) -> std::string {
+    trail.Note("'k' posted to the menu");
     PostMessageW(Find(*app, L"#32768"), WM_CHAR, 'k', 0);
     const std::string error = Await(
-        *app, [&] { return (*chooser = Find(*app, L"OcuralForm", L"スキンの変更")) != nullptr; }, boxes);
+        *app, "the chooser", [&] { return (*chooser = Find(*app, L"OcuralForm", L"スキンの変更")) != nullptr; },
+        boxes, &trail);
     return error.empty() && !FindWindowExW(*chooser, nullptr, L"ListBox", nullptr) ? "no list" : error;
   };
 
@@ -983,10 +1020,12 @@ TEST_F(MalformedSweep, EveryBrokenSkinEndsLoadedOrInItsOwnMessageAndTheProgramGo
     }
     // A click on the entry (its preview loads the body picture too), then a
     // double click, which confirms the choice.
+    trail.Restart();
     SendMessageTimeoutW(list, LB_SETCURSEL, index, 0, SMTO_NORMAL, 5000, nullptr);
     const WPARAM id = static_cast<WPARAM>(GetDlgCtrlID(list));
     PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+    trail.Note("entry selected, click and double click posted to the chooser");
   }
   const long exitCode = app->WaitExit(10000);
   const DWORD sweepMs = Now() - sweepStart;
@@ -1188,7 +1227,7 @@ TEST_F(MalformedSweep, BrokenSettingsFilesNeitherStopTheProgramNorComeOutCorrupt
       OcuralApp& app = *apps[i - first];
       std::vector<std::wstring> boxes;
       std::string error = Await(
-          app, [&] { return app.MainWindow() != nullptr; }, &boxes);
+          app, "the main window", [&] { return app.MainWindow() != nullptr; }, &boxes);
       const std::vector<std::wstring> due = c.baseNotSetAtStart
                                                 ? std::vector<std::wstring>{L"ベースファイルが設定されていません。"}
                                                 : std::vector<std::wstring>{};
