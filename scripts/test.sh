@@ -69,8 +69,31 @@ else
   winbuild="$root/build/win32"
 fi
 
+# Busy processes for the run under load: plain shell loops, each bounded by
+# `timeout`, ended right after that run or, when the script stops early, by
+# the EXIT trap.
+spinners=()
+start_spinners() {
+  local _
+  for _ in $(seq 1 "$1"); do
+    timeout "$2" sh -c 'while :; do :; done' </dev/null >/dev/null 2>&1 &
+    spinners+=($!)
+  done
+}
+# Succeeds when every busy process was still spinning.
+spinners_ran() {
+  local p
+  for p in "${spinners[@]}"; do kill -0 "$p" 2>/dev/null || return 1; done
+}
+stop_spinners() {
+  local p
+  for p in "${spinners[@]}"; do kill "$p" 2>/dev/null; done
+  for p in "${spinners[@]}"; do wait "$p" 2>/dev/null; done
+  spinners=()
+}
+
 ocural_start_xvfb 1024x768 || { echo "0 passed, 1 failed"; exit 1; }
-trap 'ocural_stop_wine; ocural_stop_xvfb' EXIT
+trap 'stop_spinners; ocural_stop_wine; ocural_stop_xvfb' EXIT
 ocural_fresh_prefix "$root/build/wineprefix"
 # One server for the whole run keeps every test process from starting its own.
 "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
@@ -89,12 +112,32 @@ done
 echo "== e2e_tests on 1920x1080"
 ocural_stop_wine; ocural_stop_xvfb
 large_report="$results/e2e_tests-1920x1080.xml"
+large_screen=0
 if ocural_start_xvfb 1920x1080; then
+  large_screen=1
   "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
   OCURAL_WINE_TIMEOUT=600 "$root/scripts/wine-run.sh" "$winbuild/e2e_tests.exe" --gtest_brief=1 \
     --gtest_filter="$large_e2e" --gtest_output="xml:Z:${large_report//\//\\}" || status=1
 else
   status=1
+fi
+
+# The quick presses and the sweep of broken input once more, on the large
+# screen, while two busy processes keep the cores loaded: presses must not be
+# lost and the sweep must not time out on a busy machine either. The check
+# "load" fails when a busy process stopped before the run ended.
+load_report="$results/e2e_tests-load.xml"
+if [ $large_screen = 1 ]; then
+  echo "== e2e_tests under load (two busy processes, 1920x1080)"
+  started=$SECONDS
+  load_timeout=900
+  start_spinners 2 $((load_timeout + 60))
+  OCURAL_WINE_TIMEOUT=$load_timeout "$root/scripts/wine-run.sh" "$winbuild/e2e_tests.exe" --gtest_brief=1 \
+    --gtest_filter='SnapshotUnderLoadE2E.Presses*:MalformedSweep.*' \
+    --gtest_output="xml:Z:${load_report//\//\\}" || status=1
+  if spinners_ran; then checks+=(--check load=0); else checks+=(--check load=1); status=1; fi
+  stop_spinners
+  echo "(the run under load took $((SECONDS - started)) s)"
 fi
 
 # The checks whose numbers depend on the display scale, again at other DPI
@@ -124,5 +167,5 @@ for bmp in "$results"/*.bmp; do
   [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
 done
 python3 "$root/scripts/summarize.py" "${checks[@]}" "$results/native_tests.xml" "$results/win_tests.xml" \
-  "$results/e2e_tests.xml" "$large_report" "${dpi_reports[@]}" || status=1
+  "$results/e2e_tests.xml" "$large_report" "$load_report" "${dpi_reports[@]}" || status=1
 exit $status

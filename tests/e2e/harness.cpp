@@ -523,6 +523,74 @@ long OcuralApp::WaitExit(DWORD timeoutMs) {
   return static_cast<long>(code);
 }
 
+// ---------------------------------------------------------------- Diagnostics
+
+namespace {
+
+std::string Hex(const void* p) {
+  char buf[24];
+  std::snprintf(buf, sizeof(buf), "%p", p);
+  return buf;
+}
+
+std::string Utf8(const std::wstring& w) {
+  if (w.empty()) return "";
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
+  return s;
+}
+
+// "0x.. Class \"caption\"", and for another process's window whose it is.
+std::string WindowName(HWND w, DWORD ownPid) {
+  if (!w) return "none";
+  if (!IsWindow(w)) return Hex(w) + " (gone)";
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  std::string s = Hex(w) + " " + Utf8(ClassOf(w)) + " \"" + Utf8(TextOf(w)) + "\"";
+  if (pid != ownPid) s += pid == GetCurrentProcessId() ? " (the test's)" : " (process " + std::to_string(pid) + ")";
+  return s;
+}
+
+}  // namespace
+
+std::string DescribeProgram(const OcuralApp& app) {
+  const DWORD pid = app.ProcessId();
+  std::ostringstream s;
+  if (!app.Running()) return "the program has ended";
+  s << "windows of the program:";
+  for (HWND w : app.Windows()) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    s << "\n    " << WindowName(w, pid) << (IsWindowVisible(w) ? " shown" : " hidden")
+      << (IsWindowEnabled(w) ? "" : " disabled") << ((GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) ? " topmost" : "")
+      << " at (" << r.left << "," << r.top << ") " << r.right - r.left << "x" << r.bottom - r.top;
+    if (HWND owner = GetWindow(w, GW_OWNER)) s << " owned by " << Hex(owner);
+  }
+  s << "\n  foreground: " << WindowName(GetForegroundWindow(), pid);
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof(gui);
+  if (GetGUIThreadInfo(app.ThreadId(), &gui)) {
+    s << "\n  program thread: active " << WindowName(gui.hwndActive, pid) << ", focus "
+      << WindowName(gui.hwndFocus, pid) << ", capture " << WindowName(gui.hwndCapture, pid) << ", menu owner "
+      << WindowName(gui.hwndMenuOwner, pid);
+    if (gui.flags & GUI_INMENUMODE) s << ", in menu mode";
+    if (gui.flags & GUI_POPUPMENUMODE) s << ", in a popup menu";
+    if (gui.flags & GUI_INMOVESIZE) s << ", moving or sizing";
+  } else {
+    s << "\n  program thread: no information (error " << GetLastError() << ")";
+  }
+  if (HWND main = app.MainWindow()) {
+    const DWORD asked = Now();
+    DWORD_PTR result = 0;
+    const bool answered = SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+    s << "\n  main window " << (answered ? "answered in " + std::to_string(Now() - asked) + " ms" : "did not answer");
+  } else {
+    s << "\n  no main window shown";
+  }
+  return s.str();
+}
+
 // ---------------------------------------------------------------- Keys, menus, controls
 
 void Key(WORD vk) {

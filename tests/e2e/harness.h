@@ -141,6 +141,8 @@ class OcuralApp {
   // Waits for the process to end; returns its exit code or -1 on time-out.
   long WaitExit(DWORD timeoutMs);
   DWORD ProcessId() const { return pi_.dwProcessId; }
+  // The program's first thread, the one of its windows.
+  DWORD ThreadId() const { return pi_.dwThreadId; }
   // Top-level windows of the process that still exist.
   std::vector<HWND> Windows() const;
   // The hidden controller window, null when it is gone.
@@ -152,6 +154,13 @@ class OcuralApp {
   PROCESS_INFORMATION pi_{};
   mutable HWND main_ = nullptr;
 };
+
+// What the program looks like now, for the message of a wait that ran out:
+// each of its top-level windows (class, caption, shown or hidden, enabled or
+// not, place, owner), the foreground window and whose it is, the program
+// thread's active, focus, capture and menu-owner windows and its menu and
+// move modes, and how long the main window took to answer.
+std::string DescribeProgram(const OcuralApp& app);
 
 // Waits until the main window has stood at one place on the screen for
 // `quietMs`, watched every 2 ms: every snapshot moves it above the screen for
