@@ -129,6 +129,9 @@ void FrmSubCtrl::PopupMenu(HWND owner, const POINT* at) {
   } else {
     GetCursorPos(&pt);
   }
+  // Old news of the display (a window of the program that closed just now,
+  // a snapshot's move) is read before the menu opens, or it would close it.
+  forms::ReadPendingDisplayNews();
   // A menu whose owner is not the foreground window does not close when the
   // user clicks elsewhere: bring the owner forward first, and let the menu's
   // loop end properly afterwards.

@@ -151,8 +151,16 @@ void FrmOcural::Schedule(SnapshotEvent event) {
   WindowNow now;
   now.visible = Visible();
   if (event == SnapshotEvent::Settled) {
+    // Another program's window. The program's own dialogs and message boxes
+    // are modal over this window and close before it is used again (their
+    // closing brings an activation, and a snapshot); one taken while they
+    // take the activation would show only them, and under Wine the step
+    // aside hands the activation to another program, which then gets the
+    // keys meant for the dialog.
     const HWND active = GetForegroundWindow();
-    now.otherActive = active != nullptr && active != hwnd_ && active != GetDesktopWindow();
+    DWORD process = 0;
+    if (active) GetWindowThreadProcessId(active, &process);
+    now.otherActive = active != nullptr && active != GetDesktopWindow() && process != GetCurrentProcessId();
   }
   switch (schedule_.On(event, now)) {
     case SnapshotAction::Take:

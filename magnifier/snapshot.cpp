@@ -50,17 +50,6 @@ void HandFocusBack(HWND focus) {
   SetFocus(focus);
 }
 
-namespace {
-// Wine reads the X server's news of the move away (the focus it took) only
-// once the thread has no message waiting, and then sends WM_CANCELMODE to
-// the active window. A press made meanwhile is handled first, and the menu
-// it opened is closed by that. Read at once, with the focus handed back,
-// the news cancels nothing. Windows sends no such news.
-void ReadNewsOfTheMove() {
-  if (!forms::RunningUnderWine()) return;
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
-}
-}  // namespace
 
 // The window's time above the screens: it steps away when made and comes
 // back when it ends, however the snapshot ends, unless someone else moved it
@@ -101,7 +90,9 @@ class Snapshot::StepAside {
     if (!movedByOthers_) MoveTo(home_);
     if (captured_ && GetCapture() == window_) ReleaseCapture();
     if (focus_) HandFocusBack(focus_);
-    ReadNewsOfTheMove();
+    // The news of the move away, read with the focus back, cancels nothing;
+    // read later, it would close the menu a press made meanwhile opens.
+    forms::ReadPendingDisplayNews();
     // Back on the screen the whole window is painted at once, whatever the
     // system kept of it: nothing of the place it left may show through. The
     // lens is left out: it is drawn right after, from the new snapshot.

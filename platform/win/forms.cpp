@@ -383,6 +383,10 @@ bool RunningUnderWine() {
   return wine;
 }
 
+void ReadPendingDisplayNews() {
+  if (RunningUnderWine()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+}
+
 int RunMessageLoop() {
   MSG msg;
   while (Form::LiveForms() > 0) {

@@ -172,6 +172,14 @@ class Form : public Window {
 // ways the program has to work around.
 bool RunningUnderWine();
 
+// Under Wine, reads now what the X server has told the program meanwhile
+// (the focus taken from a window, windows mapped or gone). Wine reads that
+// news only while the thread waits with nothing else to do, and acting on
+// late news it cancels the mode of the active window: a menu that opened in
+// between closes by itself. Windows has no such news; there this does
+// nothing.
+void ReadPendingDisplayNews();
+
 // The toolkit's message loop; returns when the last form has gone.
 int RunMessageLoop();
 
