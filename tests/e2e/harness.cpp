@@ -313,6 +313,67 @@ DWORD WINAPI PatternWindow::ThreadMain(void* param) {
   return 0;
 }
 
+// ---------------------------------------------------------------- OtherWindow
+
+OtherWindow::OtherWindow(const RECT& place) : place_(place) {
+  ready_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, &OtherWindow::ThreadMain, this, 0, nullptr);
+  WaitForSingleObject(ready_, 10000);
+  Pump(200);
+}
+
+OtherWindow::~OtherWindow() {
+  if (hwnd_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+  if (thread_) {
+    WaitForSingleObject(thread_, 5000);
+    CloseHandle(thread_);
+  }
+  if (ready_) CloseHandle(ready_);
+}
+
+LRESULT CALLBACK OtherWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+DWORD WINAPI OtherWindow::ThreadMain(void* param) {
+  auto* self = static_cast<OtherWindow*>(param);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &OtherWindow::Proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"OcuralTestOtherProgram";
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+  RegisterClassW(&wc);
+  const RECT& r = self->place_;
+  self->hwnd_ = CreateWindowExW(0, L"OcuralTestOtherProgram", L"another program", WS_POPUP | WS_BORDER, r.left, r.top,
+                                r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+  ShowWindow(self->hwnd_, SW_SHOWNOACTIVATE);
+  UpdateWindow(self->hwnd_);
+  SetEvent(self->ready_);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+bool SeenOnScreen(const RECT& area) {
+  const ScreenShot shot(area);
+  for (int y = 0; y < shot.Height(); ++y) {
+    for (int x = 0; x < shot.Width(); ++x) {
+      // Pattern coordinates repeat every 1024 pixels.
+      const auto p = testing::DecodePattern(shot.At(x, y));
+      if (!p || p->x != (area.left + x) % 1024 || p->y != (area.top + y) % 1024) return true;
+    }
+  }
+  return false;
+}
+
 // ---------------------------------------------------------------- ScreenShot
 
 ScreenShot::ScreenShot() : ScreenShot(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}) {}

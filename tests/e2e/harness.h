@@ -61,6 +61,33 @@ class PatternWindow {
   win::DibImage image_;
 };
 
+// A plain grey window of another program, on its own thread, shown at
+// `place` without taking the activation. A click on it makes it the active
+// window, as a person makes another program active.
+class OtherWindow {
+ public:
+  explicit OtherWindow(const RECT& place);
+  ~OtherWindow();
+  OtherWindow(const OtherWindow&) = delete;
+  OtherWindow& operator=(const OtherWindow&) = delete;
+  HWND hWnd() const { return hwnd_; }
+  POINT Centre() const { return POINT{(place_.left + place_.right) / 2, (place_.top + place_.bottom) / 2}; }
+
+ private:
+  static DWORD WINAPI ThreadMain(void* self);
+  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+
+  RECT place_;
+  HANDLE thread_ = nullptr;
+  HANDLE ready_ = nullptr;
+  HWND hwnd_ = nullptr;
+};
+
+// Whether the window at `area` is seen on the screen: some pixel there is
+// not the pattern's own. Under Wine the screen can disagree with the
+// system's order of the windows (WindowFromPoint).
+bool SeenOnScreen(const RECT& area);
+
 // A copy of the whole screen.
 class ScreenShot {
  public:
