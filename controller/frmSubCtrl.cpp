@@ -102,7 +102,10 @@ void FrmSubCtrl::Form_MouseMove(const forms::MouseEvent& e) {
       break;
     case TrayAction::ActivateMainThenPopup:
       // The menu belongs to the magnifier, which has just come forward: it
-      // stays active while the menu is up, and is activated only once.
+      // stays active while the menu is up, and is activated only once. The
+      // press on the icon took the focus on the display; that news is read
+      // first, or, read inside the menu, it would close it.
+      forms::ReadPendingDisplayNews();
       ActivateMain();
       if (HWND main = MainWindow(); main && IsWindowEnabled(main)) PopupMenu(main);
       break;
