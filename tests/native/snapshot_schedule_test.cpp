@@ -40,7 +40,6 @@ struct Sequence {
 // says what arrives meanwhile.
 TEST(SnapshotScheduleTest, EventsAsTheyArriveGiveTheirSnapshots) {
   const Sequence sequences[] = {
-      {"a move takes one, and each move again", false, {Ev(E::Move, A::Take), Ev(E::Move, A::Take)}},
       {"a click activation where the press survives a move", false,
        {Ev(E::ClickActivate, A::Take), Ev(E::PressOver)}},
       {"a release then a press at once (Wine): taken at the end of each press, once",
@@ -62,8 +61,6 @@ TEST(SnapshotScheduleTest, EventsAsTheyArriveGiveTheirSnapshots) {
       {"an activation then the menu: taken once the menu is gone", false,
        {Ev(E::Activate, A::Post), Ev(E::MenuOpened), SettledWith(true, A::None), Ev(E::Move),
         Ev(E::Deactivate), Ev(E::MenuClosed, A::Post), SettledWith(false, A::Take)}},
-      {"the menu opened and closed with nothing waiting", false,
-       {Ev(E::MenuOpened), Ev(E::MenuClosed), Ev(E::PressOver)}},
       {"a right press put off, then its menu: taken when the menu has gone", true,
        {Ev(E::ClickActivate), Ev(E::MenuOpened), Ev(E::PressOver), Ev(E::MenuClosed, A::Post),
         Ev(E::PressOver), SettledWith(false, A::Take)}},
