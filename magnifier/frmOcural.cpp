@@ -9,10 +9,10 @@
 #include "magnifier/core/zoom.h"
 #include "magnifier/lens_draw.h"
 #include "magnifier/mdlCommon.h"
-#include "platform/core/placement.h"
 #include "platform/core/vbmath.h"
 #include "platform/win/controls.h"
 #include "platform/win/locale.h"
+#include "platform/win/monitors.h"
 #include "resources/resource.h"
 #include "settings/core/ini_access.h"
 #include "settings/win32_profile.h"
@@ -240,32 +240,18 @@ void FrmOcural::ApplySetting() {
   controller_.SetShowTrayIcon(AppSettings.ShowTrayIcon);
 }
 
-static BOOL CALLBACK CollectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM list) noexcept {
-  MONITORINFO info{};
-  info.cbSize = sizeof(info);
-  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-  try {
-    const RECT& r = info.rcWork;
-    reinterpret_cast<std::vector<WorkArea>*>(list)->push_back(WorkArea{r.left, r.top, r.right, r.bottom});
-    return TRUE;
-  } catch (...) {
-    return FALSE;
-  }
-}
-
 void FrmOcural::KeepReachable() {
   // A saved place is not checked against the screens it was saved on: after
   // a monitor was removed or the resolution changed, or with a hand-made
   // LastX, the window would open where nobody can reach it (no title bar,
-  // no taskbar button). With less than 32 x 32 pixels of it on any work area
-  // it comes back, whole, onto the nearest one.
-  std::vector<WorkArea> works;
-  EnumDisplayMonitors(nullptr, nullptr, &CollectWorkArea, reinterpret_cast<LPARAM>(&works));
+  // no taskbar button). With less than 32 x 32 pixels of what it shows on
+  // any work area it comes back, whole, onto the nearest one.
   RECT r{};
   GetWindowRect(hwnd_, &r);
-  const WindowPlace at{r.left, r.top};
-  const WindowPlace to = ReachablePlace(at, r.right - r.left, r.bottom - r.top, works);
-  if (!(to == at)) SetWindowPos(hwnd_, nullptr, to.x, to.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const POINT to = win::ReachablePlaceOf(hwnd_, POINT{r.left, r.top});
+  if (to.x != r.left || to.y != r.top) {
+    SetWindowPos(hwnd_, nullptr, to.x, to.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void FrmOcural::SaveSetting() {
@@ -442,6 +428,10 @@ bool FrmOcural::PreviewKey(UINT msg, WPARAM wp) const {
   }
 }
 
+namespace {
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, Windows 8.1 and later
+}  // namespace
+
 LRESULT FrmOcural::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_ENDSESSION:
@@ -482,6 +472,19 @@ LRESULT FrmOcural::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     }
+    case WM_DISPLAYCHANGE:
+      PostMessageW(hwnd_, kDisplaysChanged, 0, 0);
+      break;
+    case WM_SETTINGCHANGE:
+      if (wp == SPI_SETWORKAREA) PostMessageW(hwnd_, kDisplaysChanged, 0, 0);
+      break;
+    case kDisplaysChanged:
+      KeepReachable();
+      return 0;
+    case kDpiChanged:
+      // The skin is drawn in pixels at every display scale: the window keeps
+      // its size on a monitor of another scale.
+      return 0;
     case WM_CONTEXTMENU:
       // The menu opens on the right button's release and on its keys; the
       // system's own request would open it a second time.

@@ -46,6 +46,10 @@ class FrmOcural : public forms::Form {
   // Posted to the window by an activation change; its snapshot is taken when
   // it comes back.
   static constexpr UINT kSnapshotSettled = WM_APP + 0x31;
+  // Posted when the monitors or their work areas changed: once any snapshot
+  // under way has brought the window back, it is moved within reach if the
+  // change left it out of it (a monitor that went away).
+  static constexpr UINT kDisplaysChanged = WM_APP + 0x32;
   bool AlwaysTop() const { return alwaysTop_; }
   void SetAlwaysTop(bool NewValue);
   void LoadSetting();

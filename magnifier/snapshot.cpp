@@ -1,6 +1,7 @@
 #include "magnifier/snapshot.h"
 
 #include "magnifier/core/snapshot_area.h"
+#include "platform/win/monitors.h"
 #include "platform/win/forms.h"
 
 namespace ocural {
@@ -53,7 +54,8 @@ void HandFocusBack(HWND focus) {
 
 // The window's time above the screens: it steps away when made and comes
 // back when it ends, however the snapshot ends, unless someone else moved it
-// meanwhile (that place is where it belongs now) or it has gone.
+// meanwhile to a place the user can reach (that place is where it belongs
+// now) or it has gone.
 class Snapshot::StepAside {
  public:
   StepAside(Snapshot& owner, HWND window, HWND lens, bool keepFocus) : owner_(owner), window_(window), lens_(lens) {
@@ -87,6 +89,12 @@ class Snapshot::StepAside {
     RECT r{};
     GetWindowRect(window_, &r);
     movedByOthers_ = r.left != away_.x || r.top != away_.y;
+    // A move by someone else is kept only where the user can reach the
+    // window; above the screens, or nudged off them, it comes home.
+    if (movedByOthers_) {
+      const POINT to = win::ReachablePlaceOf(window_, POINT{r.left, r.top});
+      movedByOthers_ = to.x == r.left && to.y == r.top;
+    }
     if (!movedByOthers_) MoveTo(home_);
     if (captured_ && GetCapture() == window_) ReleaseCapture();
     if (focus_) HandFocusBack(focus_);

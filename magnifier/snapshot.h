@@ -68,8 +68,9 @@ class Snapshot {
   // image. A shown window steps above the screens meanwhile and comes back,
   // repainted but for the lens, which the caller draws from the new image.
   // A press made meanwhile waits for it. If someone else moves the window
-  // while it is away, it stays where it was put and the snapshot is taken
-  // again there (kSnapshotRounds in all, within one wait budget). A hidden
+  // while it is away to a place the user can reach, it stays there and the
+  // snapshot is taken again there (kSnapshotRounds in all, within one wait
+  // budget); to any other place, it comes back where it stood. A hidden
   // window is copied where it is. `keepFocus`: the keyboard focus stays
   // where it was in this program.
   void Take(HWND window, HWND lens, bool shown, bool keepFocus);

@@ -6,9 +6,11 @@ void RunFormLoad(MainWindowHost& host) {
   host.LoadSetting();
   const StartupValues v = host.Startup();
   if (!v.NoLoadSkin) host.LoadSkin(v.LastSkin);
-  if (v.LastX > -1) host.SetLeftTwips(v.LastX);
-  if (v.LastY > -1) host.SetTopTwips(v.LastY);
-  if (v.LastX > -1 || v.LastY > -1) host.KeepReachable();
+  // -1 is "not set"; any other place, left of or above the primary monitor
+  // too, is restored where it can be reached.
+  if (v.LastX != kPlaceNotSet) host.SetLeftTwips(v.LastX);
+  if (v.LastY != kPlaceNotSet) host.SetTopTwips(v.LastY);
+  if (v.LastX != kPlaceNotSet || v.LastY != kPlaceNotSet) host.KeepReachable();
   host.LoadSubCtrl();
   host.ApplySetting();
   host.InstallHook();

@@ -9,12 +9,15 @@
 
 namespace ocural {
 
+// A saved place's value for "keep the system's position".
+constexpr int32_t kPlaceNotSet = -1;
+
 // What start-up needs from the settings once they are loaded.
 struct StartupValues {
   bool NoLoadSkin = false;
   std::wstring LastSkin;
-  int32_t LastX = -1;  // twips, negative: keep the system's position
-  int32_t LastY = -1;
+  int32_t LastX = kPlaceNotSet;  // twips
+  int32_t LastY = kPlaceNotSet;
   int16_t LastMagnification = 2;
 };
 

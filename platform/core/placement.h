@@ -6,9 +6,11 @@
 
 namespace ocural {
 
-struct WorkArea {
-  int left, top, right, bottom;  // right and bottom exclusive
+// A rectangle of pixels; right and bottom exclusive.
+struct PixelRect {
+  int left, top, right, bottom;
 };
+using WorkArea = PixelRect;
 
 struct WindowPlace {
   int x, y;
@@ -28,5 +30,19 @@ WindowPlace CentredOnWorkArea(int width, int height, int screenWidth, int screen
 // (top-left first where it does not fit). No work areas: unchanged.
 WindowPlace ReachablePlace(WindowPlace at, int width, int height, const std::vector<WorkArea>& works,
                            int usable = 32);
+
+// Whether `outline` (rectangles in window pixels, such as a window region's)
+// holds a `needX` x `needY` block that lies on `work` when the window's
+// top-left corner is at `at`.
+bool OutlineBlockOn(WindowPlace at, const std::vector<PixelRect>& outline, const WorkArea& work, int needX,
+                    int needY);
+
+// ReachablePlace judged by what the window shows, its outline (`outline`, in
+// window pixels; empty for the whole rectangle): a shaped window whose cut
+// away corner is all that lies on a work area is out of reach. The block
+// needed is `usable` x `usable`, or all of a smaller side of the window.
+// Out of reach, it comes whole onto the nearest work area as there.
+WindowPlace ReachablePlace(WindowPlace at, int width, int height, const std::vector<PixelRect>& outline,
+                           const std::vector<WorkArea>& works, int usable = 32);
 
 }  // namespace ocural

@@ -68,8 +68,8 @@ TEST_F(SettingsE2E, ReopensWhereItWasClosedAtTheSavedFactor) {
             "ColorPickMode=3\r\nLastSkin=\r\n" + PlaceAt(123, 234) + "LastMagnification=5\r\n");
 }
 
-TEST_F(SettingsE2E, NegativeOrJunkPlacesKeepTheSystemPlaceAndJunkFactorGivesTwo) {
-  app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\nLastX=-45\r\nLastY= 1.5e3 \r\nLastMagnification=yes\r\n");
+TEST_F(SettingsE2E, UnsetOrJunkPlacesKeepTheSystemPlaceAndJunkFactorGivesTwo) {
+  app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\nLastX=-1\r\nLastY= 1.5e3 \r\nLastMagnification=yes\r\n");
   RunOnce(2);
   EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().top == PixelsOf(1500); }, 3000)) << "1.5e3 twips";
   EXPECT_EQ(app_.WindowRect().left, (GetSystemMetrics(SM_CXSCREEN) - DesignedClient().cx) / 2)
@@ -94,6 +94,12 @@ TEST_F(SettingsE2E, APlaceOffTheScreenComesBackWholeOnIt) {
   ASSERT_TRUE(app_.WaitForMainWindow());
   EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().left == work.right - 40; }, 3000)) << "40 x 40 pixels show";
   EXPECT_EQ(app_.WindowRect().top, work.bottom - 40);
+  Close();
+  // A negative place is a place too (a monitor may lie left of the primary).
+  app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\n" + PlaceAt(-3, 300));
+  ASSERT_TRUE(app_.Start());
+  ASSERT_TRUE(app_.WaitForMainWindow());
+  EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().left == -3; }, 3000)) << "left at " << app_.WindowRect().left;
   Close();
 }
 

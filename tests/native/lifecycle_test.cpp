@@ -52,7 +52,7 @@ TEST(FormLoadTest, SavedPlaceSkinAndFactorInOrder) {
                             "ApplySetting", "InstallHook", "ZoomX=7"}));
 }
 
-TEST(FormLoadTest, EachAxisIsRestoredOnItsOwnAndNegativesAreNot) {
+TEST(FormLoadTest, EachAxisIsRestoredOnItsOwnAndOnlyMinusOneIsNotSet) {
   RecordingHost h;
   h.values.NoLoadSkin = true;
   h.values.LastSkin = L"ignored.vsk";
@@ -61,13 +61,14 @@ TEST(FormLoadTest, EachAxisIsRestoredOnItsOwnAndNegativesAreNot) {
   RunFormLoad(h);
   EXPECT_EQ(h.calls, (Calls{"LoadSetting", "Top=300", "KeepReachable", "LoadSubCtrl", "ApplySetting", "InstallHook", "ZoomX=2"}));
 
+  // Left of and above the primary monitor.
   RecordingHost g;
   g.values.NoLoadSkin = true;
-  g.values.LastX = -45;
+  g.values.LastX = -7500;
   g.values.LastY = -2;
   RunFormLoad(g);
-  EXPECT_EQ(g.calls, (Calls{"LoadSetting", "LoadSubCtrl", "ApplySetting", "InstallHook",
-                            "ZoomX=2"}));
+  EXPECT_EQ(g.calls, (Calls{"LoadSetting", "Left=-7500", "Top=-2", "KeepReachable", "LoadSubCtrl", "ApplySetting",
+                            "InstallHook", "ZoomX=2"}));
 }
 
 TEST(QueryUnloadTest, SavesBeforeTheSkinIsDroppedAndUnhooksBeforeTheControllerGoes) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace ocural {
 namespace {
 
@@ -60,6 +62,53 @@ TEST(ReachablePlace, KeptWhileAUsablePartShowsElsePutWholeOnTheNearestWorkArea) 
       {"no monitor known", {5000, 5000}, {}, {5000, 5000}},
   };
   for (const Case& c : cases) EXPECT_EQ(ReachablePlace(c.at, 201, 225, c.works), c.want) << c.what;
+}
+
+}  // namespace
+}  // namespace ocural
+
+namespace ocural {
+namespace {
+
+// A disc of diameter 200 cut into one-pixel rows, as a round skin's region.
+std::vector<PixelRect> Disc() {
+  std::vector<PixelRect> rows;
+  for (int y = 0; y < 200; ++y) {
+    const double dy = y + 0.5 - 100;
+    const int half = static_cast<int>(std::sqrt(100.0 * 100 - dy * dy));
+    rows.push_back({100 - half, y, 100 + half, y + 1});
+  }
+  return rows;
+}
+
+TEST(ReachablePlace, JudgedByTheOutlineNotTheRectangle) {
+  const std::vector<WorkArea> one = {{0, 0, 1024, 728}};
+  const std::vector<WorkArea> two = {{0, 0, 1024, 728}, {-800, 0, 0, 600}};
+  // A ring 10 pixels wide: no 32 x 32 block anywhere.
+  const std::vector<PixelRect> ring = {{0, 0, 200, 10}, {0, 190, 200, 200}, {0, 10, 10, 190}, {190, 10, 200, 190}};
+  // Two blocks that overlap, and a tall one given as a single rectangle.
+  const std::vector<PixelRect> blocks = {{0, 0, 40, 20}, {10, 10, 50, 40}, {160, 0, 200, 200}};
+  struct Case {
+    const char* what;
+    WindowPlace at;
+    std::vector<PixelRect> outline;
+    const std::vector<WorkArea>& works;
+    WindowPlace want;
+  };
+  const Case cases[] = {
+      {"disc: only the cut-away corner on the monitor", {992, 696}, Disc(), one, {824, 528}},
+      {"disc: 32 x 32 of the rectangle but the disc's edge only", {-168, 300}, Disc(), one, {0, 300}},
+      {"disc: a third of it on the monitor", {-134, 300}, Disc(), one, {-134, 300}},
+      {"disc on the monitor at the left", {-500, 100}, Disc(), two, {-500, 100}},
+      {"disc across the border, 40 on the primary", {-160, 300}, Disc(), two, {-160, 300}},
+      {"ring whole on the monitor", {300, 300}, ring, one, {300, 300}},
+      {"ring partly off: comes whole onto it", {900, 300}, ring, one, {824, 300}},
+      {"overlapping blocks make one 40 x 40", {-10, 0}, blocks, one, {-10, 0}},
+      {"the tall block alone, 32 wide", {-168, 100}, blocks, one, {-168, 100}},
+      {"the tall block alone, 31 wide", {-169, 100}, blocks, one, {0, 100}},
+      {"no outline: the rectangle", {992, 696}, {}, one, {992, 696}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReachablePlace(c.at, 200, 200, c.outline, c.works), c.want) << c.what;
 }
 
 }  // namespace

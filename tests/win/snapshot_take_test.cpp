@@ -99,6 +99,38 @@ TEST_F(SnapshotTakeTest, AMoveBySomeoneElseWhileAwayIsKeptAndTakenAgainThere) {
   EXPECT_EQ(At().y, 200);
 }
 
+// A move that leaves the window where nobody could reach it (no title bar,
+// no taskbar button) is not kept: the window comes back where it stood.
+TEST_F(SnapshotTakeTest, AMoveOutOfReachWhileAwayIsUndone) {
+  const int right = GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  struct Case {
+    const char* what;
+    bool round;
+    std::function<POINT(POINT away)> to;
+  };
+  const Case cases[] = {
+      {"nudged, still above the screens", false, [](POINT away) { return POINT{away.x + 5, away.y + 3}; }},
+      {"beyond the right of every monitor", false, [&](POINT) { return POINT{right + 50, 200}; }},
+      // 32 x 32 of its rectangle on the screen, but that corner of an
+      // elliptic window is cut away.
+      {"only a cut-away corner on the screen", true, [&](POINT) { return POINT{right - 32, top - 68}; }},
+  };
+  for (const Case& c : cases) {
+    SetWindowRgn(window_, c.round ? CreateEllipticRgn(0, 0, 120, 100) : nullptr, TRUE);
+    SetWindowPos(window_, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    g_onPaint = [&] {
+      const POINT to = c.to(At());
+      SetWindowPos(window_, nullptr, to.x, to.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    const uint32_t before = snapshot_.Times().number;
+    Take();
+    EXPECT_EQ(At().x, 300) << c.what;
+    EXPECT_EQ(At().y, 200) << c.what;
+    EXPECT_EQ(snapshot_.Times().number, before + 1) << c.what << ": the copy was taken where it stands";
+  }
+}
+
 // The program shut down while the snapshot waited (an end of session, a
 // close request): the place it saves is the one the window came from, and
 // the snapshot ends without touching the window that has gone.
