@@ -384,7 +384,10 @@ bool RunningUnderWine() {
 }
 
 void ReadPendingDisplayNews() {
-  if (RunningUnderWine()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+  // Wine counts the news of windows and the focus as posted messages. The
+  // pointer's and the buttons' are left for the message loop: read here, a
+  // release queued meanwhile would be taken in before the window is back.
+  if (RunningUnderWine()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_POSTMESSAGE);
 }
 
 int RunMessageLoop() {
