@@ -1,5 +1,6 @@
 #include "magnifier/frmOcural.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "colorpick/clipboard.h"
@@ -101,6 +102,21 @@ void FrmOcural::Load() {
   // first lens.
   ScreenSnapshot.WatchClosingWindows(hwnd_, picOcural.hWnd());
   Form_Load();
+  workAreas_ = win::WorkAreas();
+  SetTimer(hwnd_, kDisplayWatch, kDisplayWatchMs, nullptr);
+}
+
+void FrmOcural::WatchDisplays() {
+  // Windows tells top-level windows of a new display layout (WM_DISPLAYCHANGE)
+  // but Wine does not tell other processes, and a work area changes with no
+  // message at all: the layout is compared instead, once a second.
+  std::vector<WorkArea> now = win::WorkAreas();
+  const auto same = [](const WorkArea& a, const WorkArea& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+  };
+  if (now.size() == workAreas_.size() && std::equal(now.begin(), now.end(), workAreas_.begin(), same)) return;
+  workAreas_.swap(now);
+  KeepReachable();
 }
 
 void FrmOcural::Show() {
@@ -472,14 +488,9 @@ LRESULT FrmOcural::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     }
-    case WM_DISPLAYCHANGE:
-      PostMessageW(hwnd_, kDisplaysChanged, 0, 0);
-      break;
-    case WM_SETTINGCHANGE:
-      if (wp == SPI_SETWORKAREA) PostMessageW(hwnd_, kDisplaysChanged, 0, 0);
-      break;
-    case kDisplaysChanged:
-      KeepReachable();
+    case WM_TIMER:
+      if (wp != kDisplayWatch) break;
+      WatchDisplays();
       return 0;
     case kDpiChanged:
       // The skin is drawn in pixels at every display scale: the window keeps

@@ -13,6 +13,7 @@
 #include "magnifier/core/snapshot_schedule.h"
 #include "magnifier/core/zoom.h"
 #include "magnifier/snapshot.h"
+#include "platform/core/placement.h"
 #include "platform/win/forms.h"
 #include "settings/core/app_settings.h"
 
@@ -46,10 +47,6 @@ class FrmOcural : public forms::Form {
   // Posted to the window by an activation change; its snapshot is taken when
   // it comes back.
   static constexpr UINT kSnapshotSettled = WM_APP + 0x31;
-  // Posted when the monitors or their work areas changed: once any snapshot
-  // under way has brought the window back, it is moved within reach if the
-  // change left it out of it (a monitor that went away).
-  static constexpr UINT kDisplaysChanged = WM_APP + 0x32;
   bool AlwaysTop() const { return alwaysTop_; }
   void SetAlwaysTop(bool NewValue);
   void LoadSetting();
@@ -108,6 +105,12 @@ class FrmOcural : public forms::Form {
   void LoadSkin(const std::wstring& FileName);
   void UnloadSkin();
   void KeepReachable();
+  // The monitors' layout is watched while the window lives: a change that
+  // leaves the window out of reach (a monitor that went away, a work area
+  // that shrank) brings it back onto one (KeepReachable).
+  static constexpr UINT_PTR kDisplayWatch = 1;
+  static constexpr UINT kDisplayWatchMs = 1000;
+  void WatchDisplays();
   // Tells the schedule of an event and does what it says.
   void Schedule(SnapshotEvent event);
   // WMSizeOrMove; `keepFocus`: the keyboard focus stays where it is in this
@@ -136,6 +139,7 @@ class FrmOcural : public forms::Form {
   ShutDown shutDown_;
   bool dragging_ = false;
   int32_t wheelRest_ = 0;  // wheel turned since the last whole notch
+  std::vector<WorkArea> workAreas_;  // as last seen by WatchDisplays
   int16_t zoomX_ = 0;
   bool alwaysTop_ = false;
   HCURSOR handCursor_ = nullptr;
