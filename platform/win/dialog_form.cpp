@@ -39,7 +39,9 @@ void AdjustFrameForDpi(RECT& r, DWORD style, DWORD exStyle, int dpi) {
   using ForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
   static const auto forDpi = reinterpret_cast<ForDpiFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
-  if (!forDpi || !forDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi))) AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  if (!forDpi || !forDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  }
 }
 
 // Old fonts and their successors.
