@@ -43,30 +43,21 @@ void FrmVerinfo::Load() {
   title.points = 14.25;
   title.bold = true;
   title.italic = true;
-  titleFont_ = forms::CreateFontFor(title);
+  const HFONT titleFont = DialogFont(title);
   forms::FontChoice link;
   link.faces = LabelFaces();
   link.points = 9;
   link.underline = true;
-  linkFont_ = forms::CreateFontFor(link);
+  const HFONT linkFont = DialogFont(link);
 
-  const forms::PixelRect image = Twips(120, 120, 480, 480);
-  if (Image1.Create(hwnd_, image)) {
-    HICON icon = static_cast<HICON>(LoadImageW(forms::App::Instance(), MAKEINTRESOURCEW(IDI_OCURAL), IMAGE_ICON,
-                                               image.width, image.height, LR_DEFAULTCOLOR));
-    if (icon) {
-      Image1.SetPicture(icon, true);
-    } else {
-      Image1.SetPicture(LoadIconW(nullptr, IDI_APPLICATION), false);
-    }
-  }
+  if (Image1.Create(hwnd_, Lay(Image1, 120, 120, 480, 480))) ShowIcon();
   // In tab order.
-  Label1.Create(hwnd_, kVerinfoTitleLine, Twips(720, 180, 5535, 375), titleFont_.get(), false);
-  lblVer.Create(hwnd_, L"Version 0.00.0000", Twips(3360, 480, 2775, 255), font, false);
-  Label2.Create(hwnd_, kVerinfoAuthorLine, Twips(2040, 720, 4095, 255), font, false);
-  AddButton(cmdOK, L"OK", Twips(4920, 960, 1335, 375));
-  lblURL[0].Create(hwnd_, kMakerMailAddress, Twips(120, 1080, 2205, 180), linkFont_.get(), false);
-  lblURL[1].Create(hwnd_, kMakerWebAddress, Twips(2520, 1080, 2085, 180), linkFont_.get(), false);
+  Label1.Create(hwnd_, kVerinfoTitleLine, Lay(Label1, 720, 180, 5535, 375), titleFont, false);
+  lblVer.Create(hwnd_, L"Version 0.00.0000", Lay(lblVer, 3360, 480, 2775, 255), font, false);
+  Label2.Create(hwnd_, kVerinfoAuthorLine, Lay(Label2, 2040, 720, 4095, 255), font, false);
+  AddButton(cmdOK, L"OK", Lay(cmdOK, 4920, 960, 1335, 375));
+  lblURL[0].Create(hwnd_, kMakerMailAddress, Lay(lblURL[0], 120, 1080, 2205, 180), linkFont, false);
+  lblURL[1].Create(hwnd_, kMakerWebAddress, Lay(lblURL[1], 2520, 1080, 2085, 180), linkFont, false);
   Adopt({&Image1, &Label1, &lblVer, &Label2, &lblURL[0], &lblURL[1]});
   SetDefaultButton(&cmdOK);
   SetCancelButton(&cmdOK);
@@ -84,6 +75,20 @@ void FrmVerinfo::Load() {
   }
   Form_Load();
 }
+
+// The program's icon at the image's size.
+void FrmVerinfo::ShowIcon() {
+  const forms::PixelRect image = Image1.Bounds();
+  HICON icon = static_cast<HICON>(LoadImageW(forms::App::Instance(), MAKEINTRESOURCEW(IDI_OCURAL), IMAGE_ICON,
+                                             image.width, image.height, LR_DEFAULTCOLOR));
+  if (icon) {
+    Image1.SetPicture(icon, true);
+  } else {
+    Image1.SetPicture(LoadIconW(nullptr, IDI_APPLICATION), false);
+  }
+}
+
+void FrmVerinfo::Form_DpiChanged() { ShowIcon(); }
 
 void FrmVerinfo::Form_Load() {
   lblVer.SetCaption(VersionText(forms::App::Major(), forms::App::Minor(), forms::App::Revision()));

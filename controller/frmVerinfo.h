@@ -9,7 +9,6 @@
 #include <string>
 
 #include "platform/win/dialog_form.h"
-#include "platform/win/handles.h"
 
 namespace ocural {
 
@@ -45,9 +44,8 @@ class FrmVerinfo : public forms::DialogForm {
   void cmdOK_Click();
   void lblURL_MouseDown(int16_t Index, int Button, int Shift, float X, float Y);
   void lblURL_MouseUp(int16_t Index, int Button, int Shift, float X, float Y);
-
-  win::Font titleFont_;
-  win::Font linkFont_;
+  void ShowIcon();
+  void Form_DpiChanged() override;
 };
 
 // The version command: loads the dialog and shows it modally owned by

@@ -1,6 +1,7 @@
 #include "magnifier/application.h"
 
 #include "controller/frmVerinfo.h"
+#include "platform/win/dialog_form.h"
 #include "platform/win/forms.h"
 #include "settings/frmSetting.h"
 #include "skin/frmChangeSkin.h"
@@ -21,8 +22,12 @@ Application::Application() {
 }
 
 int Application::Run() {
+  // The dialogs open on the magnifier's monitor, at its display scale.
+  forms::DialogForm::SetAnchor([this] { return main_.hWnd(); });
   main_.Show();
-  return forms::RunMessageLoop();
+  const int code = forms::RunMessageLoop();
+  forms::DialogForm::SetAnchor(nullptr);
+  return code;
 }
 
 void Application::ChooseSkin() {

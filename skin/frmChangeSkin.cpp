@@ -14,16 +14,16 @@ void FrmChangeSkin::Load(const std::wstring& folder, const std::wstring& current
   if (!CreateDialogForm(L"スキンの変更", 7920, 3000)) return;
   const HFONT font = Font();
   // In tab order. The value labels show file contents as they are.
-  filSkins.Create(hwnd_, Twips(120, 120, 2295, 2790), font);
-  lblDSkinName.Create(hwnd_, L"名前：", Twips(2520, 120, 495, 255), font);
-  lblSkinName.Create(hwnd_, L"", Twips(2640, 360, 3735, 255), font, false);
-  Label1.Create(hwnd_, L"作者：", Twips(2520, 720, 495, 255), font);
-  lblAuthor.Create(hwnd_, L"", Twips(2640, 960, 3735, 255), font, false);
-  Label3.Create(hwnd_, L"説明：", Twips(2520, 1320, 495, 255), font);
-  lblSkinDescription.Create(hwnd_, L"", Twips(2640, 1560, 3735, 255), font, false);
-  AddButton(cmdOK, L"OK", Twips(4080, 2520, 1815, 375));
-  AddButton(cmdCancel, L"キャンセル", Twips(6000, 2520, 1815, 375));
-  const forms::PixelRect prev = Twips(6480, 120, 1335, 1695);
+  filSkins.Create(hwnd_, Lay(filSkins, 120, 120, 2295, 2790), font);
+  lblDSkinName.Create(hwnd_, L"名前：", Lay(lblDSkinName, 2520, 120, 495, 255), font);
+  lblSkinName.Create(hwnd_, L"", Lay(lblSkinName, 2640, 360, 3735, 255), font, false);
+  Label1.Create(hwnd_, L"作者：", Lay(Label1, 2520, 720, 495, 255), font);
+  lblAuthor.Create(hwnd_, L"", Lay(lblAuthor, 2640, 960, 3735, 255), font, false);
+  Label3.Create(hwnd_, L"説明：", Lay(Label3, 2520, 1320, 495, 255), font);
+  lblSkinDescription.Create(hwnd_, L"", Lay(lblSkinDescription, 2640, 1560, 3735, 255), font, false);
+  AddButton(cmdOK, L"OK", Lay(cmdOK, 4080, 2520, 1815, 375));
+  AddButton(cmdCancel, L"キャンセル", Lay(cmdCancel, 6000, 2520, 1815, 375));
+  const forms::PixelRect prev = Lay(picPrev, 6480, 120, 1335, 1695);
   picPrev.SetBackColor(GetSysColor(COLOR_BTNFACE));
   if (picPrev.Create(hwnd_, prev.left, prev.top, prev.width, prev.height, true)) {
     // A sunken border: the drawing area is the inside of it.
@@ -31,7 +31,7 @@ void FrmChangeSkin::Load(const std::wstring& folder, const std::wstring& current
     SetWindowLongPtrW(p, GWL_EXSTYLE, GetWindowLongPtrW(p, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
     SetWindowPos(p, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   }
-  AddButton(cmdUnload, L"アンロード(&U)", Twips(6480, 1920, 1335, 375));
+  AddButton(cmdUnload, L"アンロード(&U)", Lay(cmdUnload, 6480, 1920, 1335, 375));
   cmdUnload.SetVisible(false);
   Adopt({&filSkins, &lblDSkinName, &lblSkinName, &Label1, &lblAuthor, &Label3, &lblSkinDescription});
   SetDefaultButton(&cmdOK);
@@ -96,6 +96,9 @@ void FrmChangeSkin::ShowSkinPreview() {
 }
 
 void FrmChangeSkin::filSkins_Click() { ShowSkinPreview(); }
+
+// The preview box has its new size: the picture is stretched over it again.
+void FrmChangeSkin::Form_DpiChanged() { ShowSkinPreview(); }
 
 void FrmChangeSkin::filSkins_DblClick() {
   if (filSkins.ListIndex() >= 0) cmdOK_Click();

@@ -43,6 +43,7 @@ class FrmChangeSkin : public forms::DialogForm {
   void cmdOK_Click();
   void cmdCancel_Click();
   void ShowSkinPreview();
+  void Form_DpiChanged() override;
 };
 
 // The skin command's dialog: loads the chooser on `folder` with `current`

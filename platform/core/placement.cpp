@@ -13,9 +13,9 @@ int Place(int centred, int size, int low, int high) {
 
 }  // namespace
 
-WindowPlace CentredOnWorkArea(int width, int height, int screenWidth, int screenHeight, const WorkArea& work) {
-  return {Place((screenWidth - width) / 2, width, work.left, work.right),
-          Place((screenHeight - height) / 2, height, work.top, work.bottom)};
+WindowPlace CentredOnWorkArea(int width, int height, const WorkArea& monitor, const WorkArea& work) {
+  return {Place(monitor.left + (monitor.right - monitor.left - width) / 2, width, work.left, work.right),
+          Place(monitor.top + (monitor.bottom - monitor.top - height) / 2, height, work.top, work.bottom)};
 }
 
 WindowPlace ReachablePlace(WindowPlace at, int width, int height, const std::vector<WorkArea>& works, int usable) {

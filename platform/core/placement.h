@@ -17,11 +17,11 @@ struct WindowPlace {
   bool operator==(const WindowPlace& o) const { return x == o.x && y == o.y; }
 };
 
-// The top-left corner of a window `width` x `height` centred on a screen
-// `screenWidth` x `screenHeight`, moved as little as needed to lie on `work`.
+// The top-left corner of a window `width` x `height` centred on `monitor`,
+// moved as little as needed to lie on `work`, that monitor's work area.
 // A window larger than the work area keeps its top-left corner, and so its
 // caption, on it; what does not fit runs off the right and bottom edges.
-WindowPlace CentredOnWorkArea(int width, int height, int screenWidth, int screenHeight, const WorkArea& work);
+WindowPlace CentredOnWorkArea(int width, int height, const WorkArea& monitor, const WorkArea& work);
 
 // Where a window `width` x `height` with its top-left corner at `at` can be
 // reached: unchanged when at least `usable` x `usable` pixels of it (all of

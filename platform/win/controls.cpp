@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <utility>
 
 #include "platform/core/vbmath.h"
 
@@ -32,6 +33,42 @@ void FillFace(HWND hwnd, HDC dc) {
 
 int TwipsToPixelsX(double twips) { return NearestInt32(twips / Screen::TwipsPerPixelX()); }
 int TwipsToPixelsY(double twips) { return NearestInt32(twips / Screen::TwipsPerPixelY()); }
+// Divided by the twips per pixel, as above, so that at the system DPI both
+// give the same pixels.
+int TwipsToPixelsAt(double twips, int dpi) { return NearestInt32(twips / (1440.0 / dpi)); }
+
+int SystemDpi() {
+  win::WindowDC dc(nullptr);
+  const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
+  return dpi > 0 ? dpi : 96;
+}
+
+int MonitorDpi(HMONITOR monitor) {
+  // Windows 8.1 and later; from the system folder only.
+  using AwarenessFn = HRESULT(WINAPI*)(HANDLE, int*);
+  using MonitorDpiFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto functions = [] {
+    std::pair<AwarenessFn, MonitorDpiFn> f{nullptr, nullptr};
+    wchar_t path[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(path, MAX_PATH);
+    if (n == 0 || n + 12 >= MAX_PATH) return f;
+    lstrcatW(path, L"\\shcore.dll");
+    HMODULE shcore = LoadLibraryW(path);
+    if (!shcore) return f;
+    f.first = reinterpret_cast<AwarenessFn>(reinterpret_cast<void*>(GetProcAddress(shcore, "GetProcessDpiAwareness")));
+    f.second = reinterpret_cast<MonitorDpiFn>(reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
+    return f;
+  }();
+  const int kPerMonitorAware = 2;  // PROCESS_PER_MONITOR_DPI_AWARE
+  const int kEffectiveDpi = 0;     // MDT_EFFECTIVE_DPI
+  int awareness = 0;
+  UINT x = 0, y = 0;
+  if (monitor && functions.first && functions.second && SUCCEEDED(functions.first(nullptr, &awareness)) &&
+      awareness == kPerMonitorAware && SUCCEEDED(functions.second(monitor, kEffectiveDpi, &x, &y)) && y > 0) {
+    return static_cast<int>(y);
+  }
+  return SystemDpi();
+}
 
 std::wstring FirstInstalledFace(const std::vector<std::wstring>& faces) {
   win::WindowDC dc(nullptr);
@@ -47,13 +84,9 @@ std::wstring FirstInstalledFace(const std::vector<std::wstring>& faces) {
   return L"";
 }
 
-win::Font CreateFontFor(const FontChoice& choice) {
+win::Font CreateFontFor(const FontChoice& choice, int dpi) {
   LOGFONTW lf{};
-  {
-    win::WindowDC dc(nullptr);
-    const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
-    lf.lfHeight = -NearestInt32(choice.points * (dpi > 0 ? dpi : 96) / 72.0);
-  }
+  lf.lfHeight = -NearestInt32(choice.points * (dpi > 0 ? dpi : SystemDpi()) / 72.0);
   lf.lfWeight = choice.bold ? FW_BOLD : FW_NORMAL;
   lf.lfItalic = choice.italic ? TRUE : FALSE;
   lf.lfUnderline = choice.underline ? TRUE : FALSE;

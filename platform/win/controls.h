@@ -18,6 +18,15 @@ namespace ocural::forms {
 // Twips to whole pixels with the screen's real twips per pixel, halves to even.
 int TwipsToPixelsX(double twips);
 int TwipsToPixelsY(double twips);
+// The same at `dpi` dots per inch.
+int TwipsToPixelsAt(double twips, int dpi);
+
+// The system DPI, which the screen's twips per pixel come from.
+int SystemDpi();
+// The DPI the windows of this process get on `monitor`: the monitor's own
+// where the process is per-monitor aware (Windows 8.1 and later), the
+// system DPI elsewhere.
+int MonitorDpi(HMONITOR monitor);
 
 // A rectangle in pixels inside a container: left, top, width, height.
 struct PixelRect {
@@ -28,7 +37,8 @@ struct PixelRect {
 };
 
 // A font: the first installed face of `faces` (the system's message font
-// face when none is), at a size in points for the screen's real DPI.
+// face when none is), at a size in points for a DPI (the system's unless
+// given).
 struct FontChoice {
   std::vector<std::wstring> faces;
   double points = 9;
@@ -39,7 +49,7 @@ struct FontChoice {
 
 // The first face of the list that this system has; "" when it has none.
 std::wstring FirstInstalledFace(const std::vector<std::wstring>& faces);
-win::Font CreateFontFor(const FontChoice& choice);
+win::Font CreateFontFor(const FontChoice& choice, int dpi = 0);
 // The faces tried for the dialogs' own text: Japanese UI faces first.
 const std::vector<std::wstring>& DialogFaces();
 

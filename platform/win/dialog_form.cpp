@@ -2,6 +2,8 @@
 
 #include "platform/core/placement.h"
 
+#include <utility>
+
 namespace ocural::forms {
 namespace {
 
@@ -25,6 +27,34 @@ HWND HiddenOwner() {
   return owner;
 }
 
+std::function<HWND()>& Anchor() {
+  static std::function<HWND()> anchor;
+  return anchor;
+}
+
+// The window rectangle around the client rectangle `r` at `dpi`: the frame
+// and caption measured for that DPI where the system can (Windows 10 1607
+// and later), at the system DPI elsewhere, as the system draws them there.
+void AdjustFrameForDpi(RECT& r, DWORD style, DWORD exStyle, int dpi) {
+  using ForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static const auto forDpi = reinterpret_cast<ForDpiFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+  if (!forDpi || !forDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  }
+}
+
+// Old fonts and their successors.
+using FontPairs = std::vector<std::pair<HFONT, HFONT>>;
+
+BOOL CALLBACK RenewFont(HWND child, LPARAM lp) {
+  const auto shown = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+  for (const auto& p : *reinterpret_cast<const FontPairs*>(lp)) {
+    if (shown && shown == p.first) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(p.second), TRUE);
+  }
+  return TRUE;
+}
+
 bool IsPushButton(HWND hwnd) {
   const LONG type = ButtonTypeOf(hwnd);
   return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
@@ -45,28 +75,35 @@ DialogForm::~DialogForm() {
   if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
 }
 
+void DialogForm::SetAnchor(std::function<HWND()> anchor) { Anchor() = std::move(anchor); }
+
 bool DialogForm::CreateDialogForm(const std::wstring& caption, double clientWidthTwips, double clientHeightTwips) {
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  if (!CreateForm(exStyle, style, caption, TwipsToPixelsX(clientWidthTwips), TwipsToPixelsY(clientHeightTwips))) {
-    return false;
+  // The anchor's monitor, or the primary one.
+  const HWND anchor = Anchor() ? Anchor()() : nullptr;
+  const HMONITOR monitor = anchor && IsWindow(anchor) ? MonitorFromWindow(anchor, MONITOR_DEFAULTTONEAREST)
+                                                      : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  dpi_ = MonitorDpi(monitor);
+  RECT r{0, 0, TwipsToPixelsAt(clientWidthTwips, dpi_), TwipsToPixelsAt(clientHeightTwips, dpi_)};
+  AdjustFrameForDpi(r, style, exStyle, dpi_);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  // Centred on the monitor, whole on its work area where it fits: at a large
+  // display scale on a small screen a dialog can be larger than that, and
+  // then its caption stays on it.
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  RECT whole{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, work = whole;
+  if (GetMonitorInfoW(monitor, &info)) {
+    whole = info.rcMonitor;
+    work = info.rcWork;
   }
+  const WindowPlace place = CentredOnWorkArea(w, h, {whole.left, whole.top, whole.right, whole.bottom},
+                                              {work.left, work.top, work.right, work.bottom});
+  // Made at its place, so that it gets the monitor's DPI from the start.
+  if (!CreateFormAt(exStyle, style, caption, RECT{place.x, place.y, place.x + w, place.y + h})) return false;
   // Owned, so no taskbar button; ShowModal hands it to the real owner.
   SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(HiddenOwner()));
-  // Centred on the whole screen, with the caption on the work area: at a
-  // large display scale on a small screen a dialog can be larger than that.
-  RECT r{};
-  GetWindowRect(hwnd_, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
-  const RECT centred{(screenW - w) / 2, (screenH - h) / 2, (screenW - w) / 2 + w, (screenH - h) / 2 + h};
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  RECT work{0, 0, screenW, screenH};
-  if (GetMonitorInfoW(MonitorFromRect(&centred, MONITOR_DEFAULTTOPRIMARY), &monitor)) work = monitor.rcWork;
-  const WindowPlace place =
-      CentredOnWorkArea(w, h, screenW, screenH, {work.left, work.top, work.right, work.bottom});
-  SetWindowPos(hwnd_, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   // A fixed frame: the system menu offers moving and closing only.
   if (HMENU sys = GetSystemMenu(hwnd_, FALSE)) {
     for (UINT item : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) DeleteMenu(sys, item, MF_BYCOMMAND);
@@ -74,12 +111,47 @@ bool DialogForm::CreateDialogForm(const std::wstring& caption, double clientWidt
   FontChoice choice;
   choice.faces = DialogFaces();
   choice.points = 9;
-  font_ = CreateFontFor(choice);
+  DialogFont(choice);
   return true;
 }
 
-PixelRect DialogForm::Twips(double left, double top, double width, double height) {
-  return {TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width), TwipsToPixelsY(height)};
+PixelRect DialogForm::Twips(double left, double top, double width, double height) const {
+  return {TwipsToPixelsAt(left, dpi_), TwipsToPixelsAt(top, dpi_), TwipsToPixelsAt(width, dpi_),
+          TwipsToPixelsAt(height, dpi_)};
+}
+
+PixelRect DialogForm::Lay(Window& element, double left, double top, double width, double height) {
+  placed_.push_back({&element, left, top, width, height});
+  return Twips(left, top, width, height);
+}
+
+HFONT DialogForm::DialogFont(const FontChoice& choice) {
+  fonts_.push_back({choice, CreateFontFor(choice, dpi_)});
+  return fonts_.back().font.get();
+}
+
+void DialogForm::LayOut(int dpi, const RECT& window) {
+  dpi_ = dpi;
+  for (const Placed& p : placed_) {
+    if (!p.element->hWnd()) continue;
+    const PixelRect r = Twips(p.left, p.top, p.width, p.height);
+    SetWindowPos(p.element->hWnd(), nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  SetWindowPos(hwnd_, nullptr, window.left, window.top, window.right - window.left, window.bottom - window.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  // Every element that shows one of the old fonts gets its successor; then
+  // the old ones go.
+  FontPairs renewed;
+  std::vector<win::Font> old;
+  for (OwnFont& f : fonts_) {
+    win::Font next = CreateFontFor(f.choice, dpi_);
+    renewed.emplace_back(f.font.get(), next.get());
+    old.push_back(std::move(f.font));
+    f.font = std::move(next);
+  }
+  EnumChildWindows(hwnd_, &RenewFont, reinterpret_cast<LPARAM>(&renewed));
+  Form_DpiChanged();
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void DialogForm::Adopt(std::initializer_list<Control*> controls) {
@@ -94,7 +166,7 @@ bool DialogForm::AddButton(CommandButton& button, const std::wstring& caption, c
   HWND b = button.hWnd();
   SetWindowLongW(b, GWL_STYLE, GetWindowLongW(b, GWL_STYLE) | WS_GROUP);
   SetWindowLongPtrW(b, GWLP_ID, nextId_++);
-  SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
   buttons_.push_back(&button);
   return true;
 }
@@ -240,6 +312,11 @@ LRESULT DialogForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_SETFOCUS:
       FocusSomething();
+      return 0;
+    case WM_DPICHANGED:
+      // The system moved the dialog to a monitor of another DPI (or changed
+      // that monitor's scale): the new DPI, and where the window goes.
+      if (lp && LOWORD(wp) > 0) LayOut(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
       return 0;
     case WM_DESTROY:
       EndModal();

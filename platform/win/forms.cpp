@@ -208,10 +208,6 @@ void CommandButton::OnCommand(int code) {
 int Form::LiveForms() { return g_liveForms; }
 
 bool Form::CreateForm(DWORD exStyle, DWORD style, const std::wstring& caption, int clientW, int clientH) {
-  // No CS_DBLCLKS: every press on a form is a press of its own, however
-  // quickly it follows the last (a zoom area clicked three times zooms three
-  // steps, and a quick second grab of the body starts a drag).
-  RegisterClassOnce(L"OcuralForm", nullptr);
   RECT r{0, 0, clientW, clientH};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
   const int w = r.right - r.left;
@@ -221,7 +217,18 @@ bool Form::CreateForm(DWORD exStyle, DWORD style, const std::wstring& caption, i
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int x = work.left + ((work.right - work.left) - w) / 2;
   const int y = work.top + ((work.bottom - work.top) - h) / 2;
-  if (!CreateWin(exStyle, L"OcuralForm", caption, style, x, y, w, h, nullptr)) return false;
+  return CreateFormAt(exStyle, style, caption, RECT{x, y, x + w, y + h});
+}
+
+bool Form::CreateFormAt(DWORD exStyle, DWORD style, const std::wstring& caption, const RECT& window) {
+  // No CS_DBLCLKS: every press on a form is a press of its own, however
+  // quickly it follows the last (a zoom area clicked three times zooms three
+  // steps, and a quick second grab of the body starts a drag).
+  RegisterClassOnce(L"OcuralForm", nullptr);
+  if (!CreateWin(exStyle, L"OcuralForm", caption, style, window.left, window.top, window.right - window.left,
+                 window.bottom - window.top, nullptr)) {
+    return false;
+  }
   ++g_liveForms;
   return true;
 }

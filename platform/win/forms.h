@@ -141,6 +141,8 @@ class Form : public Window {
 
  protected:
   bool CreateForm(DWORD exStyle, DWORD style, const std::wstring& caption, int clientW, int clientH);
+  // The same with the whole window at `window`, in screen pixels.
+  bool CreateFormAt(DWORD exStyle, DWORD style, const std::wstring& caption, const RECT& window);
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void OnDestroyed() override;
 

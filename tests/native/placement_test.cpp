@@ -10,24 +10,27 @@ namespace {
 struct PlaceCase {
   const char* what;
   int width, height;
-  WorkArea work;
+  WorkArea monitor, work;
   WindowPlace want;
 };
 
-TEST(CentredOnWorkArea, CentredWhenItFitsAndTheTopLeftOnTheWorkAreaWhenNot) {
-  // A 1024 x 768 screen.
+TEST(CentredOnWorkArea, CentredOnTheMonitorWhenItFitsAndTheTopLeftOnTheWorkAreaWhenNot) {
+  // A 1024 x 768 primary monitor, and a 1280 x 1024 one left of it.
+  const WorkArea primary{0, 0, 1024, 768}, left{-1280, -256, 0, 768};
   const PlaceCase cases[] = {
-      {"fits: centred", 331, 191, {0, 0, 1024, 768}, {346, 288}},
-      {"wider than the screen: left edge on it", 1100, 300, {0, 0, 1024, 768}, {0, 234}},
-      {"larger both ways: top-left corner on it", 1600, 900, {0, 0, 1024, 768}, {0, 0}},
-      {"bar at the top, tall window: caption below the bar", 400, 760, {0, 40, 1024, 768}, {312, 40}},
-      {"bar at the bottom: pushed up off it", 400, 700, {0, 0, 1024, 728}, {312, 28}},
-      {"bar at the left: moved right of it", 900, 300, {100, 0, 1024, 768}, {100, 234}},
-      {"bar at the left, wider than the rest: left edge beside the bar", 980, 300, {60, 0, 1024, 768}, {60, 234}},
+      {"fits: centred", 331, 191, primary, primary, {346, 288}},
+      {"wider than the screen: left edge on it", 1100, 300, primary, primary, {0, 234}},
+      {"larger both ways: top-left corner on it", 1600, 900, primary, primary, {0, 0}},
+      {"bar at the top, tall window: caption below the bar", 400, 760, primary, {0, 40, 1024, 768}, {312, 40}},
+      {"bar at the bottom: pushed up off it", 400, 700, primary, {0, 0, 1024, 728}, {312, 28}},
+      {"bar at the left: moved right of it", 900, 300, primary, {100, 0, 1024, 768}, {100, 234}},
+      {"bar at the left, wider than the rest: left edge beside the bar", 980, 300, primary, {60, 0, 1024, 768},
+       {60, 234}},
+      {"on the left monitor: centred on it", 331, 191, left, left, {-806, 160}},
+      {"on the left monitor, bar at its bottom: pushed up", 400, 980, left, {-1280, -256, 0, 728}, {-840, -252}},
+      {"larger than the left monitor: its top-left corner", 1600, 1100, left, left, {-1280, -256}},
   };
-  for (const PlaceCase& c : cases) {
-    EXPECT_EQ(CentredOnWorkArea(c.width, c.height, 1024, 768, c.work), c.want) << c.what;
-  }
+  for (const PlaceCase& c : cases) EXPECT_EQ(CentredOnWorkArea(c.width, c.height, c.monitor, c.work), c.want) << c.what;
 }
 
 }  // namespace

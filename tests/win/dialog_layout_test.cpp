@@ -7,7 +7,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -210,39 +212,159 @@ std::wstring ExeFolder() {
   return p.substr(0, p.find_last_of(L'\\'));
 }
 
-TEST(DialogLayoutWin, EveryElementShowsItsWholeTextInsideTheDialogAndClearOfTheOthers) {
-  // The skin chooser shows the bundled round skin, with the longest texts.
-  struct Case {
-    const char* name;
-    std::function<std::unique_ptr<forms::DialogForm>()> load;
-  };
-  const Case cases[] = {
-      {"settings",
+// The three dialogs, with the size of their client areas in twips. The skin
+// chooser shows the bundled round skin, with the longest texts.
+struct DialogCase {
+  const char* name;
+  double widthTwips, heightTwips;
+  std::function<std::unique_ptr<forms::DialogForm>()> load;
+};
+
+const std::vector<DialogCase>& DialogCases() {
+  static const std::vector<DialogCase> cases = {
+      {"settings", 4935, 2775,
        [] {
          auto f = std::make_unique<FrmSetting>();
          f->Load();
          return std::unique_ptr<forms::DialogForm>(std::move(f));
        }},
-      {"skin chooser",
+      {"skin chooser", 7920, 3000,
        [] {
          auto f = std::make_unique<FrmChangeSkin>();
          f->Load(ExeFolder(), L"round.vsk");
          return std::unique_ptr<forms::DialogForm>(std::move(f));
        }},
-      {"version",
+      {"version", 6360, 1425,
        [] {
          auto f = std::make_unique<FrmVerinfo>();
          f->Load();
          return std::unique_ptr<forms::DialogForm>(std::move(f));
        }},
   };
-  for (const Case& c : cases) {
+  return cases;
+}
+
+TEST(DialogLayoutWin, EveryElementShowsItsWholeTextInsideTheDialogAndClearOfTheOthers) {
+  for (const DialogCase& c : DialogCases()) {
     ocural_test::DropQuitRequest();
     const std::unique_ptr<forms::DialogForm> dialog = c.load();
     ASSERT_TRUE(dialog->IsLoaded()) << c.name;
     EXPECT_EQ(LayoutFaults(dialog->hWnd()), "") << c.name << " at " << Dpi() << " DPI";
     dialog->Unload();
   }
+  ocural_test::DropQuitRequest();
+}
+
+// Every element of a dialog, its frames' included: its place, and the
+// height of its font where it has one.
+struct Look {
+  std::map<HWND, RECT> places;
+  std::map<HWND, LONG> fontHeights;
+};
+
+BOOL CALLBACK NoteElement(HWND element, LPARAM lp) {
+  Look& look = *reinterpret_cast<Look*>(lp);
+  look.places[element] = ocural_test::PlaceOf(element);
+  LOGFONTW lf{};
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(element, WM_GETFONT, 0, 0));
+  if (font && GetObjectW(font, sizeof(lf), &lf)) look.fontHeights[element] = lf.lfHeight;
+  return TRUE;
+}
+
+Look LookOf(HWND dialog) {
+  Look look;
+  EnumChildWindows(dialog, &NoteElement, reinterpret_cast<LPARAM>(&look));
+  return look;
+}
+
+LONG Scaled(double pixelsAt96, int dpi) { return static_cast<LONG>(std::nearbyint(pixelsAt96 * dpi / 96)); }
+
+// A live dialog that the system moves to a monitor of another DPI lays
+// itself out at that DPI in the rectangle the system suggests. At 96 DPI
+// every twips value of the layouts is a whole pixel, so the layout at
+// another DPI is that one scaled; back at the DPI it was made at, it is the
+// layout it was made with.
+TEST(DialogLayoutWin, OnADpiChangeEveryPlaceAndFontFollowsInTheSuggestedRectangle) {
+  for (const DialogCase& c : DialogCases()) {
+    ocural_test::DropQuitRequest();
+    const std::unique_ptr<forms::DialogForm> dialog = c.load();
+    ASSERT_TRUE(dialog->IsLoaded()) << c.name;
+    const HWND h = dialog->hWnd();
+    const int made = dialog->Dpi();
+    EXPECT_EQ(made, Dpi()) << c.name << ": one monitor, at the system DPI";
+    const Look madeLook = LookOf(h);
+    Look at96;
+    for (int dpi : {96, 144, 192, made}) {
+      const std::string what = std::string(c.name) + " at " + std::to_string(dpi) + " DPI";
+      const LONG w = Scaled(c.widthTwips / 15, dpi), ht = Scaled(c.heightTwips / 15, dpi);
+      RECT suggested{0, 0, w, ht}, before{};
+      AdjustWindowRectEx(&suggested, GetWindowLongW(h, GWL_STYLE), FALSE, GetWindowLongW(h, GWL_EXSTYLE));
+      GetWindowRect(h, &before);
+      OffsetRect(&suggested, before.left + 7 - suggested.left, before.top + 5 - suggested.top);
+      SendMessageW(h, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+      EXPECT_EQ(dialog->Dpi(), dpi) << what;
+      RECT now{}, client{};
+      GetWindowRect(h, &now);
+      GetClientRect(h, &client);
+      EXPECT_TRUE(ocural_test::SameRect(now, suggested)) << what << ": " << ocural_test::Describe(now);
+      EXPECT_EQ(client.right, w) << what;
+      EXPECT_EQ(client.bottom, ht) << what;
+      const Look look = LookOf(h);
+      if (dpi == 96) at96 = look;
+      const Look& want = dpi == made ? madeLook : at96;
+      ASSERT_EQ(look.places.size(), want.places.size()) << what;
+      for (const auto& [element, r] : want.places) {
+        const std::string name = what + ", " + Utf8(ClassOf(element) + L" \"" + ocural_test::TextOf(element) + L"\"");
+        const RECT expected = dpi == made ? r
+                                          : RECT{Scaled(r.left, dpi), Scaled(r.top, dpi),
+                                                 Scaled(r.left, dpi) + Scaled(r.right - r.left, dpi),
+                                                 Scaled(r.top, dpi) + Scaled(r.bottom - r.top, dpi)};
+        EXPECT_TRUE(ocural_test::SameRect(look.places.at(element), expected))
+            << name << ": " << ocural_test::Describe(look.places.at(element)) << ", want "
+            << ocural_test::Describe(expected);
+        if (want.fontHeights.count(element) == 0) continue;
+        const LONG font = dpi == made ? want.fontHeights.at(element) : -Scaled(-want.fontHeights.at(element), dpi);
+        EXPECT_EQ(look.fontHeights.count(element) ? look.fontHeights.at(element) : 0, font) << name << ": font";
+      }
+    }
+    dialog->Unload();
+  }
+  ocural_test::DropQuitRequest();
+}
+
+BOOL CALLBACK NoteMonitor(HMONITOR monitor, HDC, RECT*, LPARAM lp) {
+  reinterpret_cast<std::vector<HMONITOR>*>(lp)->push_back(monitor);
+  return TRUE;
+}
+
+// With the anchor (the magnifier) on any monitor, each dialog opens on that
+// monitor, centred on it. Needs two monitors: Xvfb has one, Xorg's dummy
+// driver gives more.
+TEST(DialogLayoutWin, OpensCentredOnTheMonitorOfTheAnchor) {
+  std::vector<HMONITOR> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, &NoteMonitor, reinterpret_cast<LPARAM>(&monitors));
+  if (monitors.size() < 2) GTEST_SKIP() << "one monitor";
+  ocural_test::OwnerWindow anchor;
+  forms::DialogForm::SetAnchor([&anchor] { return anchor.hWnd(); });
+  for (HMONITOR m : monitors) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(GetMonitorInfoW(m, &info));
+    const RECT& on = info.rcMonitor;
+    SetWindowPos(anchor.hWnd(), nullptr, on.left + 20, on.top + 20, 200, 100, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const DialogCase& c : DialogCases()) {
+      ocural_test::DropQuitRequest();
+      const std::unique_ptr<forms::DialogForm> dialog = c.load();
+      RECT r{};
+      GetWindowRect(dialog->hWnd(), &r);
+      const std::string what = std::string(c.name) + " on the monitor at " + ocural_test::Describe(on);
+      EXPECT_EQ(MonitorFromWindow(dialog->hWnd(), MONITOR_DEFAULTTONULL), m) << what;
+      EXPECT_NEAR(r.left + r.right, on.left + on.right, 2) << what;
+      EXPECT_NEAR(r.top + r.bottom, on.top + on.bottom, 2) << what;
+      dialog->Unload();
+    }
+  }
+  forms::DialogForm::SetAnchor(nullptr);
   ocural_test::DropQuitRequest();
 }
 
