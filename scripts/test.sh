@@ -146,7 +146,8 @@ fi
 # that does not start counts as a failure.
 mm_reports=()
 for layout in left above right; do
-  echo "== two monitors, the second one $layout of the primary"
+  where="$layout of"; [ "$layout" = above ] && where=above
+  echo "== two monitors, the second one $where the primary"
   started=$SECONDS
   ocural_stop_wine; ocural_stop_xvfb; ocural_stop_two_monitors
   report="$results/e2e_tests-2mon-$layout.xml"
