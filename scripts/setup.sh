@@ -10,6 +10,9 @@ pkgs=(ca-certificates cmake make g++ git python3 googletest
       g++-mingw-w64-i686 binutils-mingw-w64-i686
       wine wine32:i386 wine64 g++-mingw-w64-x86-64 xvfb xdotool xclip x11-utils imagemagick
       fonts-ipafont-gothic fonts-wine locales xauth procps
+      # Two monitors for the tests; 32-bit Wine sees them only with the
+      # 32-bit RandR library (without it, one monitor as large as all).
+      xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils libxrandr2:i386
       clang-14 libclang-rt-14-dev)  # libFuzzer and the sanitizers for the fuzz targets
 for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done
 

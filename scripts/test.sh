@@ -93,7 +93,7 @@ stop_spinners() {
 }
 
 ocural_start_xvfb 1024x768 || { echo "0 passed, 1 failed"; exit 1; }
-trap 'stop_spinners; ocural_stop_wine; ocural_stop_xvfb' EXIT
+trap 'stop_spinners; ocural_stop_wine; ocural_stop_xvfb; ocural_stop_two_monitors' EXIT
 ocural_fresh_prefix "$root/build/wineprefix"
 # One server for the whole run keeps every test process from starting its own.
 "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
@@ -140,6 +140,26 @@ if [ $large_screen = 1 ]; then
   echo "(the run under load took $((SECONDS - started)) s)"
 fi
 
+# Two monitors, on Xorg's dummy driver (Wine sees one monitor on Xvfb): the
+# primary, 1024 x 768, and a second one of 800 x 600 left of, above and right
+# of it, each layout on a fresh X server with a fresh wineserver. An X server
+# that does not start counts as a failure.
+mm_reports=()
+for layout in left above right; do
+  where="$layout of"; [ "$layout" = above ] && where=above
+  echo "== two monitors, the second one $where the primary"
+  started=$SECONDS
+  ocural_stop_wine; ocural_stop_xvfb; ocural_stop_two_monitors
+  report="$results/e2e_tests-2mon-$layout.xml"
+  mm_reports+=("$report")
+  ocural_start_two_monitors "$layout" || { status=1; continue; }
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+  OCURAL_TEST_LAYOUT=$layout OCURAL_WINE_TIMEOUT=300 "$root/scripts/wine-run.sh" "$winbuild/e2e_tests.exe" \
+    --gtest_brief=1 --gtest_filter='TwoMonitorE2E.*' --gtest_output="xml:Z:${report//\//\\}" || status=1
+  echo "(layout $layout took $((SECONDS - started)) s)"
+done
+ocural_stop_wine; ocural_stop_two_monitors
+
 # The checks whose numbers depend on the display scale, again at other DPI
 # settings (the runs above are at 96), and at 192 on a small and a large screen.
 dpi_win='DialogLayoutWin.*:*ElementsCaptionsAndPlaces*:*ElementsTextsAndPlaces*'
@@ -167,5 +187,5 @@ for bmp in "$results"/*.bmp; do
   [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
 done
 python3 "$root/scripts/summarize.py" "${checks[@]}" "$results/native_tests.xml" "$results/win_tests.xml" \
-  "$results/e2e_tests.xml" "$large_report" "$load_report" "${dpi_reports[@]}" || status=1
+  "$results/e2e_tests.xml" "$large_report" "$load_report" "${mm_reports[@]}" "${dpi_reports[@]}" || status=1
 exit $status

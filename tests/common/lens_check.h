@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -30,7 +31,9 @@ inline std::string CheckMagnified(const std::function<uint32_t(int, int)>& pixel
                                   uint32_t background = 0xFFFFFF) {
   std::ostringstream err;
   const ExpectedSource in = visible ? *visible : src;
-  std::vector<int> colX(lensW, -1), rowY(lensH, -1);
+  // No pixel seen yet: not -1, which a monitor left of or above the primary has.
+  constexpr int kNone = std::numeric_limits<int>::min();
+  std::vector<int> colX(lensW, kNone), rowY(lensH, kNone);
   for (int j = 0; j < lensH; ++j) {
     for (int i = 0; i < lensW; ++i) {
       const uint32_t c = pixel(i, j);
@@ -56,8 +59,8 @@ inline std::string CheckMagnified(const std::function<uint32_t(int, int)>& pixel
             << in.x << "," << in.y << " " << in.width << "x" << in.height;
         return err.str();
       }
-      if (colX[i] == -1) colX[i] = p->x;
-      if (rowY[j] == -1) rowY[j] = p->y;
+      if (colX[i] == kNone) colX[i] = p->x;
+      if (rowY[j] == kNone) rowY[j] = p->y;
       if (colX[i] != p->x || rowY[j] != p->y) {
         err << "lens pixel (" << i << "," << j << ") shows (" << p->x << "," << p->y
             << ") but its column shows x " << colX[i] << " and its row y " << rowY[j];
@@ -68,10 +71,10 @@ inline std::string CheckMagnified(const std::function<uint32_t(int, int)>& pixel
   // In order, without gaps, evenly repeated.
   auto checkAxis = [&](const std::vector<int>& v, int first, int count, const char* axis) -> std::string {
     std::vector<int> runs;
-    int prev = -1;
+    int prev = kNone;
     for (size_t k = 0; k < v.size(); ++k) {
-      if (v[k] == -1) continue;
-      if (prev == -1) {
+      if (v[k] == kNone) continue;
+      if (prev == kNone) {
         if (v[k] != first && !visible) {
           std::ostringstream e;
           e << axis << ": lens " << k << " shows " << v[k] << ", want the first source pixel " << first;

@@ -16,34 +16,6 @@
 namespace ocural::e2e {
 namespace {
 
-std::string ClipboardText() {
-  std::string text;
-  for (int i = 0; i < 20; ++i) {
-    if (OpenClipboard(nullptr)) {
-      if (HANDLE h = GetClipboardData(CF_TEXT)) {
-        if (const char* p = static_cast<const char*>(GlobalLock(h))) {
-          text = p;
-          GlobalUnlock(h);
-        }
-      }
-      CloseClipboard();
-      return text;
-    }
-    Pump(20);
-  }
-  return "(clipboard busy)";
-}
-
-void SetClipboardText(const std::string& s) {
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, s.size() + 1);
-  memcpy(GlobalLock(mem), s.c_str(), s.size() + 1);
-  GlobalUnlock(mem);
-  SetClipboardData(CF_TEXT, mem);
-  CloseClipboard();
-}
-
 class ControllerE2E : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -126,27 +98,6 @@ TEST_F(ControllerE2E, MenuAccessKeysSetTheFactorAndExitSavesIt) {
   EXPECT_NE(app_.ReadFile(L"Ocural.ini").find("LastMagnification=12\r\n"), std::string::npos);
 }
 
-// The colour the lens shows at a screen point, in each notation.
-std::string Notation(COLORREF c, int mode) {
-  char buf[32];
-  const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
-  switch (mode) {
-    case 0:
-      snprintf(buf, sizeof buf, "#%02X%02X%02X", r, g, b);
-      break;
-    case 1:
-      snprintf(buf, sizeof buf, "&H%02X%02X%02X", b, g, r);
-      break;
-    case 2:
-      snprintf(buf, sizeof buf, "0x%02X%02X%02X", b, g, r);
-      break;
-    default:
-      snprintf(buf, sizeof buf, "%d,%d,%d", r, g, b);
-      break;
-  }
-  return buf;
-}
-
 TEST_F(ControllerE2E, ColourPickInAllFourNotations) {
   for (int mode = 0; mode < 4; ++mode) {
     OcuralApp app;
@@ -155,7 +106,7 @@ TEST_F(ControllerE2E, ColourPickInAllFourNotations) {
     ASSERT_TRUE(app.Start());
     ASSERT_TRUE(app.WaitForMainWindow());
     ASSERT_EQ(WaitForLens(app, 2, 0), "");
-    SetClipboardText("before");
+    ASSERT_TRUE(SetClipboardText("before"));
     const int x = 350 + 13 * mode, y = 260 + 7 * mode;
     const COLORREF shown = ScreenShot().At(x, y);
     ClickAt(x, y);
@@ -187,7 +138,7 @@ TEST_F(ControllerE2E, QuickClicksOnAnInactiveMagnifierAreNotLost) {
   // rectangle. (The lens itself is not read here: the magnifier may be away
   // for the snapshot that losing the activation asks for.)
   ASSERT_TRUE(activateThePattern());
-  SetClipboardText("before");
+  ASSERT_TRUE(SetClipboardText("before"));
   QuickClicks(360, 280, 1);
   std::string text;
   ASSERT_TRUE(WaitFor([&] { return (text = ClipboardText()) != "before"; }, 3000)) << "the left click copied nothing";
@@ -271,7 +222,7 @@ TEST_F(ControllerE2E, WheelAndKeysZoomMoveOpenTheMenuAndCopy) {
   }
 
   // Ctrl+C copies the colour the lens shows at its centre, with the pick off.
-  SetClipboardText("before");
+  ASSERT_TRUE(SetClipboardText("before"));
   const RECT r = app_.LensRect();
   const COLORREF shown = ScreenShot().At((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   keys({VK_CONTROL, 'C'});
@@ -305,7 +256,7 @@ TEST_F(ControllerE2E, WheelAndKeysZoomMoveOpenTheMenuAndCopy) {
 
 TEST_F(ControllerE2E, PickOffAndMiddleClickLeaveTheClipboardAlone) {
   StartWith("ColorPicker=0\r\n");
-  SetClipboardText("untouched");
+  ASSERT_TRUE(SetClipboardText("untouched"));
   ClickAt(380, 280);
   ClickAt(380, 280, 4);
   Pump(400);
@@ -320,11 +271,6 @@ TEST_F(ControllerE2E, PickOffAndMiddleClickLeaveTheClipboardAlone) {
 
 namespace ocural::e2e {
 namespace {
-
-HWND TrayIconWindow() {
-  HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
-  return tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
-}
 
 std::wstring VisibleTooltipText() {
   for (HWND w = FindWindowW(L"tooltips_class32", nullptr); w;
@@ -463,7 +409,7 @@ TEST_F(ControllerE2E, IconComesBackWhenTheNotificationAreaRestarts) {
 
 TEST_F(ControllerE2E, ClipboardHeldByAnotherProgramIsGivenUpWithoutAHang) {
   StartWith("ColorPicker=1\r\n");
-  SetClipboardText("held");
+  ASSERT_TRUE(SetClipboardText("held"));
   ASSERT_TRUE(OpenClipboard(nullptr));  // keep it open, as a busy program might
   ClickAt(380, 280);
   Pump(1200);

@@ -43,20 +43,6 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
-// A visible top-level window of the program with this caption, or null.
-HWND DialogOf(const OcuralApp& app, const wchar_t* caption) {
-  for (HWND w : app.Windows()) {
-    if (ClassOf(w) == L"OcuralForm" && TextOf(w) == caption && IsWindowVisible(w)) return w;
-  }
-  return nullptr;
-}
-
-HWND WaitForDialog(const OcuralApp& app, const wchar_t* caption) {
-  HWND found = nullptr;
-  WaitFor([&] { return (found = DialogOf(app, caption)) != nullptr; }, 5000);
-  return found;
-}
-
 bool WaitGone(HWND dialog) {
   return WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000);
 }

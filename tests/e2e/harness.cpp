@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iomanip>
 #include <sstream>
@@ -127,7 +128,8 @@ bool WaitUntilSettled(const OcuralApp& app, DWORD quietMs, DWORD timeoutMs) {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     Sleep(2);
     const RECT now = app.WindowRect();
-    if (!EqualRect(&now, &last) || now.top < 0) {
+    // Away for a snapshot: above every monitor.
+    if (!EqualRect(&now, &last) || now.bottom <= GetSystemMetrics(SM_YVIRTUALSCREEN)) {
       last = now;
       since = Now();
     } else if (Now() - since >= quietMs) {
@@ -139,15 +141,43 @@ bool WaitUntilSettled(const OcuralApp& app, DWORD quietMs, DWORD timeoutMs) {
 
 // ---------------------------------------------------------------- input
 
+std::vector<Monitor> Monitors() {
+  struct Found {
+    static BOOL CALLBACK Add(HMONITOR m, HDC, LPRECT, LPARAM list) {
+      MONITORINFO info{};
+      info.cbSize = sizeof(info);
+      if (GetMonitorInfoW(m, &info)) {
+        auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(list);
+        const Monitor one{info.rcMonitor, info.rcWork};
+        if (info.dwFlags & MONITORINFOF_PRIMARY) {
+          monitors.insert(monitors.begin(), one);
+        } else {
+          monitors.push_back(one);
+        }
+      }
+      return TRUE;
+    }
+  };
+  std::vector<Monitor> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, &Found::Add, reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
+}
+
+RECT VirtualScreen() {
+  const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return RECT{x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
 void MouseTo(int x, int y) {
-  // Absolute coordinates run 0..65535 over the screen; rounding up lands on
-  // the pixel asked for.
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  // Absolute coordinates run 0..65535 over every monitor together; rounding
+  // up lands on the pixel asked for.
+  const RECT v = VirtualScreen();
+  const long long w = v.right - v.left, h = v.bottom - v.top;
   INPUT in{};
   in.type = INPUT_MOUSE;
-  in.mi.dx = static_cast<LONG>((static_cast<long long>(x) * 65536 + w - 1) / w);
-  in.mi.dy = static_cast<LONG>((static_cast<long long>(y) * 65536 + h - 1) / h);
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  in.mi.dx = static_cast<LONG>(((x - v.left) * 65536LL + w - 1) / w);
+  in.mi.dy = static_cast<LONG>(((y - v.top) * 65536LL + h - 1) / h);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
   SendInput(1, &in, sizeof(in));
   Pump(30);
 }
@@ -202,10 +232,66 @@ int TrayIcons() {
   return n;
 }
 
+HWND TrayIconWindow() {
+  HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+  return tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
+}
+
+// ---------------------------------------------------------------- Clipboard
+
+std::string ClipboardText() {
+  std::string text;
+  for (int i = 0; i < 20; ++i) {
+    if (OpenClipboard(nullptr)) {
+      if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(GlobalLock(h))) {
+          text = p;
+          GlobalUnlock(h);
+        }
+      }
+      CloseClipboard();
+      return text;
+    }
+    Pump(20);
+  }
+  return "(clipboard busy)";
+}
+
+bool SetClipboardText(const std::string& s) {
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, s.size() + 1);
+  memcpy(GlobalLock(mem), s.c_str(), s.size() + 1);
+  GlobalUnlock(mem);
+  const bool set = SetClipboardData(CF_TEXT, mem) != nullptr;
+  CloseClipboard();
+  return set;
+}
+
+std::string Notation(COLORREF c, int mode) {
+  char buf[32];
+  const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+  switch (mode) {
+    case 0:
+      snprintf(buf, sizeof buf, "#%02X%02X%02X", r, g, b);
+      break;
+    case 1:
+      snprintf(buf, sizeof buf, "&H%02X%02X%02X", b, g, r);
+      break;
+    case 2:
+      snprintf(buf, sizeof buf, "0x%02X%02X%02X", b, g, r);
+      break;
+    default:
+      snprintf(buf, sizeof buf, "%d,%d,%d", r, g, b);
+      break;
+  }
+  return buf;
+}
+
 // ---------------------------------------------------------------- PatternWindow
 
-PatternWindow::PatternWindow() {
-  image_.Create(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+PatternWindow::PatternWindow() : place_(VirtualScreen()) {
+  image_.Create(place_.right - place_.left, place_.bottom - place_.top);
   Render();
   ready_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   thread_ = CreateThread(nullptr, 0, &PatternWindow::ThreadMain, this, 0, nullptr);
@@ -227,7 +313,7 @@ void PatternWindow::Render() {
   const int h = image_.height();
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
-      const uint32_t c = testing::PatternColour(x, y, phase_);
+      const uint32_t c = testing::PatternColour(place_.left + x, place_.top + y, phase_);
       image_.bits()[static_cast<size_t>(y) * w + x] = ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
     }
   }
@@ -300,8 +386,8 @@ DWORD WINAPI PatternWindow::ThreadMain(void* param) {
   wc.lpszClassName = L"OcuralTestPattern";
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   RegisterClassW(&wc);
-  self->hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"OcuralTestPattern", L"pattern", WS_POPUP | WS_VISIBLE, 0, 0,
-                                self->image_.width(), self->image_.height(), nullptr, nullptr,
+  self->hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"OcuralTestPattern", L"pattern", WS_POPUP | WS_VISIBLE,
+                                self->place_.left, self->place_.top, self->image_.width(), self->image_.height(), nullptr, nullptr,
                                 GetModuleHandleW(nullptr), self);
   UpdateWindow(self->hwnd_);
   SetEvent(self->ready_);
@@ -368,7 +454,9 @@ bool SeenOnScreen(const RECT& area) {
     for (int x = 0; x < shot.Width(); ++x) {
       // Pattern coordinates repeat every 1024 pixels.
       const auto p = testing::DecodePattern(shot.At(x, y));
-      if (!p || p->x != (area.left + x) % 1024 || p->y != (area.top + y) % 1024) return true;
+      if (!p || p->x != ((area.left + x) % 1024 + 1024) % 1024 || p->y != ((area.top + y) % 1024 + 1024) % 1024) {
+        return true;
+      }
     }
   }
   return false;
@@ -429,9 +517,7 @@ std::wstring SaveShotOf(const RECT& area, const std::string& name) {
   return path;
 }
 
-std::wstring SaveFailureShot(const std::string& name) {
-  return SaveShotOf(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, name);
-}
+std::wstring SaveFailureShot(const std::string& name) { return SaveShotOf(VirtualScreen(), name); }
 
 // ---------------------------------------------------------------- OcuralApp
 
@@ -582,6 +668,19 @@ long OcuralApp::WaitExit(DWORD timeoutMs) {
   DWORD code = 0;
   GetExitCodeProcess(pi_.hProcess, &code);
   return static_cast<long>(code);
+}
+
+HWND DialogOf(const OcuralApp& app, const wchar_t* caption) {
+  for (HWND w : app.Windows()) {
+    if (ClassOf(w) == L"OcuralForm" && TextOf(w) == caption && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
+}
+
+HWND WaitForDialog(const OcuralApp& app, const wchar_t* caption) {
+  HWND found = nullptr;
+  WaitFor([&] { return (found = DialogOf(app, caption)) != nullptr; }, 5000);
+  return found;
 }
 
 // ---------------------------------------------------------------- Diagnostics

@@ -37,7 +37,18 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs);
 // Sleeps while pumping this thread's messages.
 void Pump(DWORD ms);
 
-// A full-screen window on its own thread showing the coordinate pattern.
+// The monitors, the primary first: each one's rectangle and work area in
+// screen pixels (a monitor left of or above the primary has negative ones).
+struct Monitor {
+  RECT bounds;
+  RECT work;
+};
+std::vector<Monitor> Monitors();
+// The rectangle of every monitor together (SM_XVIRTUALSCREEN and so on).
+RECT VirtualScreen();
+
+// A window over every monitor, on its own thread, showing the coordinate
+// pattern: the pixel at screen (x, y) says (x, y) modulo 1024.
 class PatternWindow {
  public:
   PatternWindow();
@@ -54,6 +65,7 @@ class PatternWindow {
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
   void Render();
 
+  RECT place_;
   HANDLE thread_ = nullptr;
   HANDLE ready_ = nullptr;
   HWND hwnd_ = nullptr;
@@ -88,11 +100,12 @@ class OtherWindow {
 // system's order of the windows (WindowFromPoint).
 bool SeenOnScreen(const RECT& area);
 
-// A copy of the whole screen.
+// A copy of the screen.
 class ScreenShot {
  public:
+  // The primary monitor; At() counts from its top-left corner.
   ScreenShot();
-  // Only `area` of the screen; At() counts from its top-left corner.
+  // Only `area` of the screen, on any monitor; At() counts from its top-left corner.
   explicit ScreenShot(const RECT& area);
   COLORREF At(int x, int y) const { return image_.Pixel(x, y); }
   int Width() const { return image_.width(); }
@@ -104,7 +117,7 @@ class ScreenShot {
   win::DibImage image_;
 };
 
-// Real input through SendInput, in screen pixels.
+// Real input through SendInput, in screen pixels, on any monitor.
 void MouseTo(int x, int y);
 void MouseDown(int button = 1);  // 1 left, 2 right, 4 middle
 void MouseUp(int button = 1);
@@ -125,10 +138,17 @@ HWND ChildOf(HWND parent, const std::wstring& cls, const std::wstring& text);
 // written as the version box writes it.
 std::wstring VersionOfExe(const std::wstring& path);
 
-// Icons in Wine's stand-alone notification area.
+// Icons in Wine's stand-alone notification area, and the first icon's window.
 int TrayIcons();
+HWND TrayIconWindow();
 
-// Keeps a screenshot next to the test log; returns its path.
+// The clipboard's text (CF_TEXT), or "(clipboard busy)"; and a text put there.
+std::string ClipboardText();
+bool SetClipboardText(const std::string& s);
+// A colour as the colour pick writes it in notation `mode` (0 to 3).
+std::string Notation(COLORREF c, int mode);
+
+// Keeps a screenshot of every monitor next to the test log; returns its path.
 std::wstring SaveFailureShot(const std::string& name);
 // Keeps a shot of `area` of the screen next to the test log.
 std::wstring SaveShotOf(const RECT& area, const std::string& name);
@@ -182,6 +202,11 @@ class OcuralApp {
   mutable HWND main_ = nullptr;
 };
 
+// A shown top-level window of the program with this caption and the
+// program's form class (its dialogs), or null; and the same, waited for 5 s.
+HWND DialogOf(const OcuralApp& app, const wchar_t* caption);
+HWND WaitForDialog(const OcuralApp& app, const wchar_t* caption);
+
 // What the program looks like now, for the message of a wait that ran out:
 // each of its top-level windows (class, caption, shown or hidden, enabled or
 // not, place, owner), the foreground window and whose it is, the program
@@ -190,7 +215,7 @@ class OcuralApp {
 std::string DescribeProgram(const OcuralApp& app);
 
 // Waits until the main window has stood at one place on the screen for
-// `quietMs`, watched every 2 ms: every snapshot moves it above the screen for
+// `quietMs`, watched every 2 ms: every snapshot moves it above the screens for
 // a few milliseconds, and a click or a screen read then misses it. Activation
 // changes at start-up and after a dialog bring several in a row.
 bool WaitUntilSettled(const OcuralApp& app, DWORD quietMs = 250, DWORD timeoutMs = 5000);

@@ -32,9 +32,8 @@ inline std::string LensShows(const OcuralApp& app, int zoom, int phase) {
   const RECT r = app.LensRect();
   const int w = r.right - r.left, h = r.bottom - r.top;
   if (w <= 0 || h <= 0) return "no lens on the screen";
-  ScreenShot shot;
-  return CheckMagnified([&](int i, int j) { return shot.At(r.left + i, r.top + j); }, w, h, SourceFor(r, zoom),
-                        phase);
+  const ScreenShot shot(r);
+  return CheckMagnified([&](int i, int j) { return shot.At(i, j); }, w, h, SourceFor(r, zoom), phase);
 }
 
 // Waits until the lens is right, or gives the last complaint.
