@@ -107,7 +107,7 @@ void FrmSubCtrl::Form_MouseMove(const forms::MouseEvent& e) {
       // first, or, read inside the menu, it would close it.
       forms::ReadPendingDisplayNews();
       ActivateMain();
-      if (HWND main = MainWindow(); main && IsWindowEnabled(main)) PopupMenu(main);
+      if (HWND main = MainWindow(); main && IsWindowEnabled(main)) PopupMenuNear(main);
       break;
     case TrayAction::Nothing:
       break;
@@ -121,6 +121,20 @@ void FrmSubCtrl::ActivateMain() {
   if (!main || !IsWindowEnabled(main)) return;
   SetForegroundWindow(main);
   SetFocus(main);
+}
+
+void FrmSubCtrl::PopupMenuNear(HWND main) {
+  // At the pointer on the magnifier's monitor; from an icon on another
+  // monitor, at the magnifier, where the user looks for its choices.
+  POINT pt{};
+  GetCursorPos(&pt);
+  if (MonitorFromPoint(pt, MONITOR_DEFAULTTONEAREST) == MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST)) {
+    return PopupMenu(main);
+  }
+  RECT r{};
+  GetWindowRect(main, &r);
+  const POINT centre{r.left + (r.right - r.left) / 2, r.top + (r.bottom - r.top) / 2};
+  PopupMenu(main, &centre);
 }
 
 void FrmSubCtrl::PopupMenu(HWND owner, const POINT* at) {

@@ -43,6 +43,8 @@ class FrmSubCtrl : public forms::Form {
   // given; `owner` is the window that opens it. Returns when the menu has
   // closed.
   void PopupMenu(HWND owner, const POINT* at = nullptr);
+  // The menu from the tray icon, on the monitor of the magnifier `main`.
+  void PopupMenuNear(HWND main);
 
   // The popup menu (its items are mnuRClick's), for tests.
   HMENU mnuRClick() const { return popup_; }
