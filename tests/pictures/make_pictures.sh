@@ -22,9 +22,11 @@ convert -size 41x29 gradient:'rgb(200,30,30)-rgb(20,60,220)' \
   -fill 'rgb(250,200,0)' -draw 'rectangle 6,5 20,14' \
   -fill 'rgb(0,160,70)' -draw 'circle 28,15 34,15' \
   -fill 'rgb(255,0,255)' -draw 'point 0,0' -depth 8 src.png
-# The same with a transparent background ring and a half-transparent band.
+# The same with a transparent ring round it and a half-transparent band; the
+# top-left pixel stays opaque, so its colour is not what cuts the ring.
 convert src.png -alpha set \
-  \( -size 41x29 xc:black -fill white -draw 'rectangle 3,2 37,26' -fill 'gray(50%)' -draw 'rectangle 3,20 37,22' \) \
+  \( -size 41x29 xc:black -fill white -draw 'rectangle 3,2 37,26' -draw 'point 0,0' \
+     -fill 'gray(50%)' -draw 'rectangle 3,20 37,22' -alpha off \) \
   -compose copy-opacity -composite srca.png
 # No gamma or colour-space chunks: the pixels are the stored values.
 nogamma=(-define png:exclude-chunks=gAMA,cHRM,sRGB,iCCP,bKGD,tIME,tEXt,zTXt -strip)
