@@ -70,8 +70,8 @@ HWND MessageBoxOf(const OcuralApp& app) {
 }
 
 std::wstring MessageText(HWND box) {
-  wchar_t text[256] = {};
-  GetDlgItemTextW(box, 0xFFFF, text, 256);
+  wchar_t text[1024] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 1024);
   return text;
 }
 
@@ -504,9 +504,13 @@ struct BrokenSkin {
   const char* what;
   std::string vsk;
   const wchar_t* message;
+  const wchar_t* names = nullptr;  // the picture the message names on its second line
 };
 
-void ExpectMessageThenDesignedLook(OcuralApp& app, const wchar_t* message) {
+constexpr wchar_t kBaseUnreadable[] = L"ベースファイルを画像として読み込めません";
+constexpr wchar_t kLensUnreadable[] = L"レンズファイルを画像として読み込めません";
+
+void ExpectMessageThenDesignedLook(OcuralApp& app, const std::wstring& message) {
   ASSERT_TRUE(app.Start());
   HWND box = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (box = MessageBoxOf(app)) != nullptr; }, 10000));
@@ -551,13 +555,13 @@ TEST_F(SkinE2E, BrokenSkinsSayWhatIsWrongAndTheDesignedLookStays) {
       {"an empty base", vsk("", "lens.bmp"), L"ベースファイルが設定されていません。"},
       {"a base that is not there", vsk("nothere.bmp", "lens.bmp"), L"ベースファイルがみつかりません"},
       {"a base that is a folder", vsk("folder", "lens.bmp"), L"ベースファイルがみつかりません"},
-      {"a cut-off base", vsk("cut.bmp", "lens.bmp"), L"ベースファイルがみつかりません"},
-      {"a base that is text", vsk("text.bmp", "lens.bmp"), L"ベースファイルがみつかりません"},
+      {"a cut-off base", vsk("cut.bmp", "lens.bmp"), kBaseUnreadable, L"cut.bmp"},
+      {"a base that is text", vsk("text.bmp", "lens.bmp"), kBaseUnreadable, L"text.bmp"},
       {"no lens key", vsk("body.bmp", nullptr), L"レンズファイルが設定されていません。"},
       {"a lens that is not there", vsk("body.bmp", "nothere.bmp"), L"レンズファイルがみつかりません"},
-      {"a cut-off lens", vsk("body.bmp", "cut.bmp"), L"レンズファイルがみつかりません"},
-      {"a base wider than any skin needs", vsk("wide.bmp", "lens.bmp"), L"ベースファイルがみつかりません"},
-      {"a lens wider than any skin needs", vsk("body.bmp", "wide.bmp"), L"レンズファイルがみつかりません"},
+      {"a cut-off lens", vsk("body.bmp", "cut.bmp"), kLensUnreadable, L"cut.bmp"},
+      {"a base wider than any skin needs", vsk("wide.bmp", "lens.bmp"), kBaseUnreadable, L"wide.bmp"},
+      {"a lens wider than any skin needs", vsk("body.bmp", "wide.bmp"), kLensUnreadable, L"wide.bmp"},
   };
   for (const BrokenSkin& c : cases) {
     SCOPED_TRACE(c.what);
@@ -570,7 +574,7 @@ TEST_F(SkinE2E, BrokenSkinsSayWhatIsWrongAndTheDesignedLookStays) {
     CreateDirectoryW(app.PathOf(L"folder").c_str(), nullptr);
     app.WriteFile(L"broken.vsk", c.vsk);
     app.WriteFile(L"Ocural.ini", SettingsWith("broken.vsk"));
-    ExpectMessageThenDesignedLook(app, c.message);
+    ExpectMessageThenDesignedLook(app, c.names ? c.message + (L"\r\n" + app.PathOf(c.names)) : c.message);
   }
 }
 
@@ -641,7 +645,7 @@ TEST_F(SkinE2E, ToolWrittenPicturesShowAsImageMagickDecodesThemOrNameTheFileThey
     if (v.kind == "cut" || v.kind == "bad") {
       if (box || v.kind == "cut") {
         ASSERT_TRUE(box || WaitFor([&] { return (box = MessageBoxOf(app)) != nullptr; }, 10000));
-        EXPECT_EQ(MessageText(box), L"ベースファイルを画像として読み込めません\r\n" + app.PathOf(name));
+        EXPECT_EQ(MessageText(box), kBaseUnreadable + (L"\r\n" + app.PathOf(name)));
         PostMessageW(box, WM_COMMAND, IDOK, 0);
       }
       ASSERT_TRUE(app.WaitForMainWindow());
