@@ -44,7 +44,7 @@ if(MINGW)
 endif()
 # No version.dll: the version box reads the resource itself (see
 # platform/core/version_resource.h).
-set(OCURAL_WIN_LIBS gdi32 user32 shell32 shlwapi ole32 oleaut32 uuid)
+set(OCURAL_WIN_LIBS gdi32 user32 shell32 shlwapi ole32 uuid)
 
 # Everything of the program but its entry point, so tests can link it.
 file(GLOB OCURAL_APP_SOURCES CONFIGURE_DEPENDS

@@ -30,7 +30,8 @@ void FrmOcural::LoadSkin(const std::wstring& FileName) {
   PlaceZoomButton(cmdZoomIn, skin.inVisible, InRect);
   PlaceZoomButton(cmdZoomOut, skin.outVisible, OutRect);
 
-  // The body: picture, size, outline less the top-left colour.
+  // The body: picture, size, outline less the top-left colour and the
+  // pixels the picture marks wholly transparent.
   const int bw = base.widthPx, bh = base.heightPx;
   HBITMAP baseBitmap = base.bitmap.get();
   SetPicture(base.bitmap.release());
@@ -41,10 +42,11 @@ void FrmOcural::LoadSkin(const std::wstring& FileName) {
     // skin would come back at every start with nothing left to click: such a
     // body keeps its full rectangle.
     WindowRegion = VBRGN::ShapeWindow(hwnd_, screen.get(), baseBitmap, VBRGN::UseTopLeftColor,
-                                      VBRGN::EmptyOutline::KeepWindowWhole);
+                                      VBRGN::EmptyOutline::KeepWindowWhole, base.clear);
   }
 
-  // The lens: picture at its offset, made square, outline less white.
+  // The lens: picture at its offset, made square, outline less white and
+  // the pixels the picture marks wholly transparent.
   const int lw = lens.widthPx, lh = lens.heightPx;
   const int side = lh > lw ? lh : lw;
   HBITMAP lensBitmap = lens.bitmap.get();
@@ -54,7 +56,8 @@ void FrmOcural::LoadSkin(const std::wstring& FileName) {
   {
     win::Bitmap shape = PictureOnWhite(lensBitmap, side, side);
     win::WindowDC screen(nullptr);
-    LensRegion = VBRGN::ShapeWindow(picOcural.hWnd(), screen.get(), shape.get(), 0xFFFFFF);
+    LensRegion =
+        VBRGN::ShapeWindow(picOcural.hWnd(), screen.get(), shape.get(), 0xFFFFFF, VBRGN::EmptyOutline::Apply, lens.clear);
   }
 
   CurrentSkin = FileName;

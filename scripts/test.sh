@@ -47,6 +47,14 @@ python3 "$root/scripts/check_hardening.py" "${hardened[@]}" && checks+=(--check 
   { checks+=(--check hardening=1); status=1; }
 echo "(packages and checks took $((SECONDS - started)) s)"
 
+# Pictures written by ImageMagick, every variant of the formats the program
+# reads and damaged copies: the native header checks and the end-to-end
+# comparison (SkinE2E.ToolWritten*) both walk them. Made here, never kept.
+echo "== test pictures"
+export OCURAL_PICTURES="$root/build/pictures"
+bash "$root/tests/pictures/make_pictures.sh" "$OCURAL_PICTURES" && checks+=(--check pictures=0) ||
+  { checks+=(--check pictures=1); status=1; }
+
 echo "== native unit tests"
 (cd "$root/build/native" && ./native_tests --gtest_brief=1 --gtest_output="xml:$results/native_tests.xml") || status=1
 

@@ -11,12 +11,25 @@
 namespace ocural {
 namespace {
 
-std::nullopt_t SkinError(const wchar_t* text) {
-  MessageBoxW(nullptr, text, forms::App::Title().c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+std::nullopt_t SkinError(const std::wstring& text) {
+  MessageBoxW(nullptr, text.c_str(), forms::App::Title().c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
   return std::nullopt;
 }
 
+// A folder is no picture file: it is not found, rather than found unreadable.
+bool PictureFileExists(const std::wstring& path) {
+  if (!FileExists(path)) return false;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace
+
+std::wstring UnreadablePictureText(PictureRole role, const std::wstring& path) {
+  return std::wstring(role == PictureRole::Base ? L"ベースファイルを画像として読み込めません"
+                                                : L"レンズファイルを画像として読み込めません") +
+         L"\r\n" + path;
+}
 
 win::Bitmap PictureOnWhite(HBITMAP picture, int w, int h) {
   void* bits = nullptr;
@@ -53,14 +66,14 @@ std::optional<LoadedSkin> ReadSkin(const std::wstring& FileName) {
   // is applied whole or not at all.
   if (skin.base.empty()) return SkinError(L"ベースファイルが設定されていません。");
   const std::wstring basePath = AddBackslash(forms::App::Path()) + skin.base;
-  if (!FileExists(basePath)) return SkinError(L"ベースファイルがみつかりません");
+  if (!PictureFileExists(basePath)) return SkinError(L"ベースファイルがみつかりません");
   auto base = LoadPicture(basePath);
-  if (!base) return SkinError(L"ベースファイルがみつかりません");
+  if (!base) return SkinError(UnreadablePictureText(PictureRole::Base, basePath));
   if (skin.lens.empty()) return SkinError(L"レンズファイルが設定されていません。");
   const std::wstring lensPath = AddBackslash(forms::App::Path()) + skin.lens;
-  if (!FileExists(lensPath)) return SkinError(L"レンズファイルがみつかりません");
+  if (!PictureFileExists(lensPath)) return SkinError(L"レンズファイルがみつかりません");
   auto lens = LoadPicture(lensPath);
-  if (!lens) return SkinError(L"レンズファイルがみつかりません");
+  if (!lens) return SkinError(UnreadablePictureText(PictureRole::Lens, lensPath));
   return LoadedSkin{skin, std::move(*base), std::move(*lens)};
 }
 

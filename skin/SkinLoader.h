@@ -25,6 +25,12 @@ struct LoadedSkin {
 // nothing: a skin is applied whole or not at all.
 std::optional<LoadedSkin> ReadSkin(const std::wstring& FileName);
 
+// The message for a picture that is there but cannot be read as one (not a
+// picture, damaged, of an unknown kind, or too large): what it is for, then
+// its full path on a line of its own.
+enum class PictureRole { Base, Lens };
+std::wstring UnreadablePictureText(PictureRole role, const std::wstring& path);
+
 // A 32-bit DIB of w x h: white, with `picture` at the top-left corner; not
 // selected into any device context, so GetDIBits may read it. The lens is cut
 // from its picture made square this way.

@@ -78,7 +78,8 @@ HRGN BuildRegion(const std::vector<RunRect>& rects) {
   return BuildRegionInChunks(rects, kChunkRects);
 }
 
-HRGN ShapeWindow(HWND hwnd, HDC dc, HBITMAP image, int32_t transparentColour, EmptyOutline whenEmpty) try {
+HRGN ShapeWindow(HWND hwnd, HDC dc, HBITMAP image, int32_t transparentColour, EmptyOutline whenEmpty,
+                 const ClearMask& clear) try {
   RECT outer{};
   if (!GetWindowRect(hwnd, &outer)) return nullptr;
   const int w = outer.right - outer.left;
@@ -92,7 +93,7 @@ HRGN ShapeWindow(HWND hwnd, HDC dc, HBITMAP image, int32_t transparentColour, Em
   // it is instead.
   if (GetDIBits(dc, image, 0, static_cast<UINT>(h), pixels.data(), &bi, DIB_RGB_COLORS) == 0) return nullptr;
 
-  const std::vector<RunRect> runs = OpaqueRuns(pixels.data(), w, h, transparentColour);
+  const std::vector<RunRect> runs = OpaqueRuns(pixels.data(), w, h, transparentColour, clear);
   if (runs.empty() && whenEmpty == EmptyOutline::KeepWindowWhole) {
     SetWindowRgn(hwnd, nullptr, TRUE);
     return nullptr;

@@ -28,7 +28,8 @@ enum class EmptyOutline {
 };
 
 // Reads the window's outer size worth of pixels from image (GetDIBits through
-// dc, 32 bits, bottom-up), cuts out the transparent colour and sets the result
+// dc, 32 bits, bottom-up), cuts out the transparent colour and the pixels
+// `clear` marks (see OpaqueRuns) and sets the result
 // as the window's region, redrawing the window. The window owns the region
 // from then on. Returns the region applied, or nullptr when none was applied:
 // the picture could not be read, no region could be made or applied, or under
@@ -36,7 +37,7 @@ enum class EmptyOutline {
 // keeps the region it had in these cases), or an empty outline with
 // EmptyOutline::KeepWindowWhole (the window is left without a region).
 HRGN ShapeWindow(HWND hwnd, HDC dc, HBITMAP image, int32_t transparentColour,
-                 EmptyOutline whenEmpty = EmptyOutline::Apply);
+                 EmptyOutline whenEmpty = EmptyOutline::Apply, const ClearMask& clear = ClearMask{});
 
 // The region of the rectangles: one ExtCreateRegion call for lists of up to
 // about a thousand (every bundled skin); longer lists, and lists the single

@@ -1,6 +1,7 @@
 #include "skin/frmChangeSkin.h"
 
 #include "platform/win/locale.h"
+#include "platform/win/text.h"
 #include "settings/core/ini_access.h"
 #include "settings/win32_profile.h"
 #include "skin/core/skin_file.h"
@@ -36,6 +37,10 @@ void FrmChangeSkin::Load(const std::wstring& folder, const std::wstring& current
   Adopt({&filSkins, &lblDSkinName, &lblSkinName, &Label1, &lblAuthor, &Label3, &lblSkinDescription});
   SetDefaultButton(&cmdOK);
   SetCancelButton(&cmdCancel);
+  // The settings file keeps the chosen skin's name in the system code page
+  // (as earlier versions read it): a name that does not come back from it
+  // would be lost, or name another skin, at the next start.
+  filSkins.Accepts = [](const std::wstring& name) { return win::SurvivesAnsi(name); };
   filSkins.SetPattern(L"*.vsk");
   filSkins.Click = [this] { filSkins_Click(); };
   filSkins.DblClick = [this] { filSkins_DblClick(); };
@@ -81,6 +86,19 @@ void FrmChangeSkin::ShowSkinPreview() {
     if (base.empty()) return;
     auto picture = LoadPicture(folder + base);
     if (!picture) return;
+    // What the window leaves out shows the box's own colour.
+    if (!picture->clear.Empty()) {
+      DIBSECTION ds{};
+      if (GetObjectW(picture->bitmap.get(), sizeof(ds), &ds) != sizeof(ds) || !ds.dsBm.bmBits) return;
+      const COLORREF face = GetSysColor(COLOR_BTNFACE);
+      const uint32_t faceRgb = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+      auto* px = static_cast<uint32_t*>(ds.dsBm.bmBits);
+      for (int y = 0; y < picture->heightPx; ++y) {
+        for (int x = 0; x < picture->widthPx; ++x) {
+          if (picture->clear.At(x, y)) px[static_cast<size_t>(y) * picture->widthPx + x] = faceRgb;
+        }
+      }
+    }
     win::MemDC src(CreateCompatibleDC(picPrev.hDC()));
     if (!src) return;
     win::SelectGuard sel(src.get(), picture->bitmap.get());

@@ -1,10 +1,10 @@
 #include "skin/picture_loader.h"
 
-#include <ole2.h>
-#include <olectl.h>
+#include <objbase.h>
+#include <wincodec.h>
 
 #include <algorithm>
-#include <cstring>
+#include <vector>
 
 #include "skin/core/picture_header.h"
 
@@ -31,101 +31,83 @@ template <typename T>
 class ComRef {
  public:
   ComRef() = default;
-  ~ComRef() {
-    if (p_) p_->Release();
-  }
+  ~ComRef() { reset(); }
   ComRef(const ComRef&) = delete;
   ComRef& operator=(const ComRef&) = delete;
   T* get() const { return p_; }
   T* operator->() const { return p_; }
-  T** put() { return &p_; }
-  void** put_void() { return reinterpret_cast<void**>(&p_); }
+  T** put() {
+    reset();
+    return &p_;
+  }
+  void reset() {
+    if (p_) p_->Release();
+    p_ = nullptr;
+  }
 
  private:
   T* p_ = nullptr;
 };
 
-HBITMAP BitmapFromOleHandle(OLE_HANDLE handle) {
-  // OLE keeps handles as 32-bit values; widen them as Windows does, with sign.
-  return reinterpret_cast<HBITMAP>(static_cast<LONG_PTR>(static_cast<LONG>(handle)));
+bool SideOk(UINT side) { return side >= 1 && side <= static_cast<UINT>(kMaxPictureSide); }
+
+// The frame shown: the first, or for an icon the one with the most pixels.
+HRESULT PickFrame(IWICBitmapDecoder* decoder, IWICBitmapFrameDecode** frame) {
+  GUID container{};
+  UINT frames = 0;
+  if (FAILED(decoder->GetContainerFormat(&container)) || container != GUID_ContainerFormatIco ||
+      FAILED(decoder->GetFrameCount(&frames)) || frames < 2) {
+    return decoder->GetFrame(0, frame);
+  }
+  UINT best = 0;
+  uint64_t bestPixels = 0;
+  for (UINT i = 0; i < frames; ++i) {
+    ComRef<IWICBitmapFrameDecode> f;
+    UINT w = 0, h = 0;
+    if (FAILED(decoder->GetFrame(i, f.put())) || FAILED(f->GetSize(&w, &h))) continue;
+    if (uint64_t{w} * h > bestPixels) best = i, bestPixels = uint64_t{w} * h;
+  }
+  return decoder->GetFrame(best, frame);
 }
 
-bool SideOk(long side) { return side >= 1 && side <= kMaxPictureSide; }
-
-// Copies the picture into a new 32-bit top-down DIB section.
-std::optional<LoadedPicture> ToDib(IPicture* picture) {
-  LoadedPicture out;
-  OLE_XSIZE_HIMETRIC hmW = 0;
-  OLE_YSIZE_HIMETRIC hmH = 0;
-  if (FAILED(picture->get_Width(&hmW)) || FAILED(picture->get_Height(&hmH))) return std::nullopt;
-  out.himetricW = hmW;
-  out.himetricH = hmH;
-
-  SHORT type = PICTYPE_UNINITIALIZED;
-  OLE_HANDLE handle = 0;
-  if (FAILED(picture->get_Type(&type)) || FAILED(picture->get_Handle(&handle))) return std::nullopt;
-  HBITMAP source = type == PICTYPE_BITMAP ? BitmapFromOleHandle(handle) : nullptr;
-
-  long width = 0;
-  long height = 0;
-  if (source) {
-    BITMAP bm{};
-    if (GetObjectW(source, sizeof(bm), &bm) != sizeof(bm)) return std::nullopt;
-    width = bm.bmWidth;
-    height = bm.bmHeight < 0 ? -static_cast<long>(bm.bmHeight) : bm.bmHeight;
-  } else {
-    // Other kinds of pictures have no pixels of their own: draw them at 96 dpi.
-    width = MulDiv(hmW, 96, 2540);
-    height = MulDiv(hmH, 96, 2540);
-  }
-  if (!SideOk(width) || !SideOk(height)) return std::nullopt;
-
-  BITMAPINFO bi = win::TopDownDib32(width, height);
-  void* bits = nullptr;
-  win::Bitmap dib = win::CreateDib32(width, height, &bits);
-  if (!dib || !bits) return std::nullopt;
-  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-
-  bool copied = false;
-  if (source) {
-    win::MemDC dc(CreateCompatibleDC(nullptr));
-    if (dc) {
-      copied = GetDIBits(dc.get(), source, 0, static_cast<UINT>(height), bits, &bi,
-                         DIB_RGB_COLORS) == height;
-    }
-  }
-  if (!copied) {
-    win::MemDC dc(CreateCompatibleDC(nullptr));
-    if (!dc) return std::nullopt;
-    std::memset(bits, 0xFF, count * 4);  // white behind anything drawn with holes
-    win::SelectGuard keep(dc.get(), dib.get());
-    if (FAILED(picture->Render(dc.get(), 0, 0, width, height, 0, hmH, hmW, -hmH, nullptr))) {
-      return std::nullopt;
-    }
-    GdiFlush();
-  }
-  auto* px = static_cast<uint32_t*>(bits);
-  for (size_t i = 0; i < count; ++i) px[i] &= 0x00FFFFFFu;
-
-  out.bitmap = std::move(dib);
-  out.widthPx = static_cast<int>(width);
-  out.heightPx = static_cast<int>(height);
-  return out;
-}
-
-// Decodes the file bytes held in movable global memory (locked size bytes).
-std::optional<LoadedPicture> Decode(win::GlobalMemory memory, size_t size) {
+// Decodes the file's bytes into a DIB section.
+std::optional<LoadedPicture> Decode(std::vector<uint8_t>& bytes) {
   ComScope com;
-  ComRef<IStream> stream;
-  if (FAILED(CreateStreamOnHGlobal(memory.get(), TRUE, stream.put()))) return std::nullopt;
-  memory.release();  // the stream frees it now
-  ComRef<IPicture> picture;
-  if (FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
-                            picture.put_void())) ||
-      !picture.get()) {
+  ComRef<IWICImagingFactory> factory;
+  // Through COM, so the codecs are the system's own (System32, as registered).
+  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                              reinterpret_cast<void**>(factory.put())))) {
     return std::nullopt;
   }
-  return ToDib(picture.get());
+  ComRef<IWICStream> stream;
+  ComRef<IWICBitmapDecoder> decoder;
+  ComRef<IWICBitmapFrameDecode> frame;
+  ComRef<IWICFormatConverter> converter;
+  if (FAILED(factory->CreateStream(stream.put())) ||
+      FAILED(stream->InitializeFromMemory(bytes.data(), static_cast<DWORD>(bytes.size()))) ||
+      FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                              decoder.put())) ||
+      FAILED(PickFrame(decoder.get(), frame.put())) || FAILED(factory->CreateFormatConverter(converter.put())) ||
+      FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                   WICBitmapPaletteTypeCustom))) {
+    return std::nullopt;
+  }
+  UINT width = 0, height = 0;
+  if (FAILED(converter->GetSize(&width, &height)) || !SideOk(width) || !SideOk(height)) return std::nullopt;
+
+  LoadedPicture out;
+  void* bits = nullptr;
+  out.bitmap = win::CreateDib32(static_cast<int>(width), static_cast<int>(height), &bits);
+  if (!out.bitmap || !bits) return std::nullopt;
+  const UINT stride = width * 4;
+  if (FAILED(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)))) return std::nullopt;
+  out.widthPx = static_cast<int>(width);
+  out.heightPx = static_cast<int>(height);
+  auto* px = static_cast<uint32_t*>(bits);
+  out.clear = ClearMaskOf(px, out.widthPx, out.heightPx);
+  // The outline compares whole 32-bit values: the DIB holds colours alone.
+  std::for_each(px, px + static_cast<size_t>(width) * height, [](uint32_t& p) { p &= 0x00FFFFFFu; });
+  return out;
 }
 
 struct FileCloser {
@@ -146,24 +128,22 @@ std::optional<LoadedPicture> LoadPicture(const std::wstring& path) {
       static_cast<uint64_t>(fileSize.QuadPart) > kMaxPictureFileBytes) {
     return std::nullopt;
   }
-  const size_t size = static_cast<size_t>(fileSize.QuadPart);
-
-  win::GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, size));
-  if (!memory) return std::nullopt;
-  auto* bytes = static_cast<uint8_t*>(GlobalLock(memory.get()));
-  if (!bytes) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.resize(static_cast<size_t>(fileSize.QuadPart));
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
   size_t got = 0;
-  while (got < size) {
+  while (got < bytes.size()) {
     DWORD n = 0;
-    const DWORD want = static_cast<DWORD>(std::min<size_t>(size - got, 1u << 24));
-    if (!ReadFile(file.get(), bytes + got, want, &n, nullptr) || n == 0) break;
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, 1u << 24));
+    if (!ReadFile(file.get(), bytes.data() + got, want, &n, nullptr) || n == 0) break;
     got += n;
   }
-  const bool ok = got == size && InspectPicture(bytes, size).has_value();
-  GlobalUnlock(memory.get());
-  if (!ok) return std::nullopt;
   file.reset();
-  return Decode(std::move(memory), size);
+  if (got != bytes.size() || !InspectPicture(bytes.data(), bytes.size())) return std::nullopt;
+  return Decode(bytes);
 }
 
 }  // namespace ocural

@@ -434,6 +434,7 @@ void FileListBox::Refresh() {
   SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
   SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
   for (const auto& name : ListFiles(path_, pattern_)) {
+    if (Accepts && !Accepts(name)) continue;
     SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
   }
   SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);

@@ -180,6 +180,8 @@ class FileListBox : public Control {
  public:
   std::function<void()> Click;
   std::function<void()> DblClick;
+  // When set, only the names it accepts are listed (set before the folder).
+  std::function<bool(const std::wstring&)> Accepts;
 
   bool Create(HWND parent, const PixelRect& r, HFONT font);
   const std::wstring& Path() const { return path_; }

@@ -27,4 +27,15 @@ std::wstring Widen(UINT codePage, const std::string& text) {
 std::string ToAnsi(const std::wstring& text) { return Narrow(CP_ACP, text); }
 std::wstring FromAnsi(const std::string& text) { return Widen(CP_ACP, text); }
 
+bool SurvivesAnsi(const std::wstring& text) {
+  if (text.empty()) return true;
+  const int length = static_cast<int>(text.size());
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return false;
+  std::string ansi(static_cast<size_t>(n), '\0');
+  BOOL usedDefault = FALSE;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, &ansi[0], n, nullptr, &usedDefault);
+  return !usedDefault && FromAnsi(ansi) == text;
+}
+
 }  // namespace ocural::win

@@ -9,5 +9,8 @@ namespace ocural::win {
 
 std::string ToAnsi(const std::wstring& text);
 std::wstring FromAnsi(const std::string& text);
+// Whether the text comes back unchanged from the system code page: every
+// character is in it, none replaced by a default or a look-alike.
+bool SurvivesAnsi(const std::wstring& text);
 
 }  // namespace ocural::win

@@ -307,6 +307,102 @@ std::optional<PictureHeader> InspectJpeg(const uint8_t* d, size_t size) {
   return std::nullopt;
 }
 
+// ---------------------------------------------------------------------------
+// TIFF: the first directory, its size and where its strips or tiles lie.
+
+struct TiffReader {
+  const uint8_t* d;
+  size_t size;
+  bool little;
+  uint32_t U16(size_t at) const { return little ? LE16(d + at) : BE16(d + at); }
+  uint32_t U32(size_t at) const { return little ? LE32(d + at) : BE32(d + at); }
+};
+
+// One directory entry of SHORT or LONG values, checked to lie in the file.
+struct TiffValues {
+  size_t at = 0;
+  uint32_t count = 0;
+  uint32_t width = 0;  // bytes a value
+};
+
+std::optional<TiffValues> TiffEntryValues(const TiffReader& r, size_t entry) {
+  const uint32_t type = r.U16(entry + 2);
+  if (type != 3 && type != 4) return std::nullopt;  // SHORT, LONG
+  TiffValues v;
+  v.width = type == 3 ? 2 : 4;
+  v.count = r.U32(entry + 4);
+  const uint64_t bytes = uint64_t{v.count} * v.width;
+  v.at = bytes <= 4 ? entry + 8 : r.U32(entry + 8);
+  if (v.count == 0 || v.at > r.size || bytes > r.size - v.at) return std::nullopt;
+  return v;
+}
+
+uint32_t TiffValue(const TiffReader& r, const TiffValues& v, uint32_t i) {
+  return v.width == 2 ? r.U16(v.at + size_t{i} * 2) : r.U32(v.at + size_t{i} * 4);
+}
+
+std::optional<PictureHeader> InspectTiff(const uint8_t* d, size_t size) {
+  if (size < 8) return std::nullopt;
+  const TiffReader r{d, size, d[0] == 'I'};
+  if (r.U16(2) != 42) return std::nullopt;
+  const uint64_t ifd = r.U32(4);
+  if (ifd < 8 || ifd > size || size - ifd < 2) return std::nullopt;
+  const uint64_t entries = r.U16(static_cast<size_t>(ifd));
+  if ((size - ifd - 2) / 12 < entries) return std::nullopt;
+  uint32_t width = 0, height = 0;
+  std::optional<TiffValues> offsets, counts;
+  for (uint64_t i = 0; i < entries; ++i) {
+    const size_t entry = static_cast<size_t>(ifd + 2 + 12 * i);
+    const uint32_t tag = r.U16(entry);
+    if (tag != 256 && tag != 257 && tag != 273 && tag != 279 && tag != 324 && tag != 325) continue;
+    const std::optional<TiffValues> v = TiffEntryValues(r, entry);
+    if (!v) return std::nullopt;
+    if (tag == 256) width = TiffValue(r, *v, 0);
+    if (tag == 257) height = TiffValue(r, *v, 0);
+    if (tag == 273 || tag == 324) offsets = v;
+    if (tag == 279 || tag == 325) counts = v;
+  }
+  // Every strip or tile lies wholly in the file.
+  if (!offsets || !counts || offsets->count != counts->count) return std::nullopt;
+  for (uint32_t i = 0; i < offsets->count; ++i) {
+    const uint64_t at = TiffValue(r, *offsets, i);
+    const uint64_t bytes = TiffValue(r, *counts, i);
+    if (at > size || bytes > size - at) return std::nullopt;
+  }
+  return Sized(PictureFormat::Tiff, width, height);
+}
+
+// ---------------------------------------------------------------------------
+// Icons: the directory, each image in the file; the largest one counts.
+
+std::optional<PictureHeader> InspectIco(const uint8_t* d, size_t size) {
+  if (size < 6 || LE16(d) != 0 || LE16(d + 2) != 1) return std::nullopt;
+  const uint64_t count = LE16(d + 4);
+  const uint64_t tableEnd = 6 + 16 * count;
+  if (count == 0 || tableEnd > size) return std::nullopt;
+  std::optional<PictureHeader> largest;
+  for (uint64_t i = 0; i < count; ++i) {
+    const uint8_t* e = d + 6 + 16 * i;
+    const uint64_t bytes = LE32(e + 8);
+    const uint64_t at = LE32(e + 12);
+    if (at < tableEnd || at > size || bytes > size - at || bytes < 8) return std::nullopt;
+    std::optional<PictureHeader> image;
+    if (d[at] == 0x89 && d[at + 1] == 'P') {
+      image = InspectPng(d + at, static_cast<size_t>(bytes));
+    } else {
+      // A DIB without its file header, of twice its height (colours, then the mask).
+      const uint64_t info = LE32(d + at);
+      if (info < 40 || info > bytes) return std::nullopt;
+      const int32_t h = static_cast<int32_t>(LE32(d + at + 8));
+      image = Sized(PictureFormat::Ico, static_cast<int32_t>(LE32(d + at + 4)), h / 2);
+    }
+    if (!image) return std::nullopt;
+    if (!largest || PixelCount(*image) > PixelCount(*largest)) largest = image;
+  }
+  largest->format = PictureFormat::Ico;
+  return largest;
+}
+
 }  // namespace
 
 std::optional<PictureHeader> InspectPicture(const uint8_t* data, size_t size) {
@@ -315,6 +411,8 @@ std::optional<PictureHeader> InspectPicture(const uint8_t* data, size_t size) {
   if (data[0] == 0x89 && data[1] == 'P') return InspectPng(data, size);
   if (data[0] == 'G' && data[1] == 'I') return InspectGif(data, size);
   if (data[0] == 0xFF && data[1] == 0xD8) return InspectJpeg(data, size);
+  if ((data[0] == 'I' && data[1] == 'I') || (data[0] == 'M' && data[1] == 'M')) return InspectTiff(data, size);
+  if (data[0] == 0 && data[1] == 0) return InspectIco(data, size);
   return std::nullopt;
 }
 

@@ -10,7 +10,7 @@
 
 namespace ocural {
 
-enum class PictureFormat { Bmp, Gif, Jpeg, Png };
+enum class PictureFormat { Bmp, Gif, Jpeg, Png, Tiff, Ico };
 
 // Pictures larger than this on either side are refused. At most 16 M pixels,
 // 64 MiB at 32 bits a pixel, for each of the few copies a picture goes
@@ -25,7 +25,8 @@ struct PictureHeader {
 };
 
 // The format and size of a BMP (uncompressed, bit fields or RLE; the Windows
-// and OS/2 headers), GIF, JPEG or PNG file held in data[0..size). Nothing for
+// and OS/2 headers), GIF, JPEG, PNG, TIFF (its first directory) or icon file
+// (its largest image) held in data[0..size). Nothing for
 // - an unknown format, a side of 0 or above kMaxPictureSide;
 // - a depth or compression the format does not have; for PNG a bit depth
 //   that does not go with the colour type, a compression or filter method
@@ -36,7 +37,8 @@ struct PictureHeader {
 //   an LZW minimum code size above 8;
 // - a file cut short: BMP pixel rows or colour table missing, GIF blocks,
 //   JPEG segments or the end marker missing, PNG chunks or the closing IEND
-//   chunk missing;
+//   chunk missing, a TIFF directory or any of its strips or tiles past the
+//   end, an icon image past the end or not a PNG or DIB;
 // - more pixels than the compressed data can hold: PNG image data give at
 //   most 1032 bytes for one (the deflate limit), a Huffman-coded JPEG file
 //   at most 2048 pixels a byte. Run-length BMP and GIF may leave pixels out

@@ -15,20 +15,36 @@ uint32_t TransparentKey(const uint32_t* bottomUpPixels, int width, int height,
   return static_cast<uint32_t>(transparentColour);
 }
 
+ClearMask ClearMaskOf(const uint32_t* topDownArgb, int width, int height) {
+  ClearMask mask;
+  if (!topDownArgb || width < 1 || height < 1) return mask;
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  size_t clear = 0;
+  for (size_t i = 0; i < count; ++i) clear += (topDownArgb[i] >> 24) == 0;
+  if (clear == 0 || clear == count) return mask;
+  mask.width = width;
+  mask.height = height;
+  mask.clear.resize(count);
+  for (size_t i = 0; i < count; ++i) mask.clear[i] = (topDownArgb[i] >> 24) == 0;
+  return mask;
+}
+
 std::vector<RunRect> OpaqueRuns(const uint32_t* bottomUpPixels, int width, int height,
-                                int32_t transparentColour) {
+                                int32_t transparentColour, const ClearMask& clear) {
   std::vector<RunRect> runs;
   if (!bottomUpPixels || width < 1 || height < 1) return runs;
   const uint32_t key = TransparentKey(bottomUpPixels, width, height, transparentColour);
+  const bool keyCuts = !(transparentColour > 0xFFFFFF && clear.At(0, 0));
   const size_t w = static_cast<size_t>(width);
   for (int y = 0; y < height; ++y) {
     const uint32_t* row = bottomUpPixels + static_cast<size_t>(height - 1 - y) * w;
+    auto outside = [&](int x) { return (keyCuts && row[x] == key) || clear.At(x, y); };
     int x = 0;
     while (x < width) {
-      while (x < width && row[x] == key) ++x;
+      while (x < width && outside(x)) ++x;
       if (x == width) break;
       const int start = x;
-      while (x < width && row[x] != key) ++x;
+      while (x < width && !outside(x)) ++x;
       runs.push_back(RunRect{start, y, x, y + 1});
     }
   }

@@ -26,6 +26,24 @@ inline bool operator==(const RunRect& a, const RunRect& b) {
 }
 inline bool operator!=(const RunRect& a, const RunRect& b) { return !(a == b); }
 
+// The pixels of a picture that it marks wholly transparent (alpha 0), row by
+// row from the top. Empty when it marks none: such a picture is opaque.
+struct ClearMask {
+  int width = 0;
+  int height = 0;
+  std::vector<bool> clear;  // width * height when not empty
+  bool Empty() const { return clear.empty(); }
+  // Whether (x, y), counted from the top-left, is marked; false outside the picture.
+  bool At(int x, int y) const {
+    return !clear.empty() && x >= 0 && y >= 0 && x < width && y < height &&
+           clear[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+  }
+};
+
+// The mask of a top-down picture of 0xAARRGGBB pixels. A picture in which
+// no pixel or every pixel has alpha 0 gives an empty mask: it is opaque.
+ClearMask ClearMaskOf(const uint32_t* topDownArgb, int width, int height);
+
 // The pixel that the transparent colour names: the colour itself, or the
 // top-left pixel of the picture for values above 0xFFFFFF. Pixels are laid out
 // as GetDIBits gives them for a positive height: row 0 of the buffer is the
@@ -35,11 +53,13 @@ uint32_t TransparentKey(const uint32_t* bottomUpPixels, int width, int height,
                         int32_t transparentColour);
 
 // Every run of pixels that differ (as whole 32-bit values) from the transparent
-// key, one rectangle one pixel high per run, rows from the top, runs left to
-// right. Nothing is merged across rows. No pixels (null buffer, a width or
-// height below 1) give no runs.
+// key and are not marked in `clear`, one rectangle one pixel high per run,
+// rows from the top, runs left to right. Nothing is merged across rows. No
+// pixels (null buffer, a width or height below 1) give no runs. When the key
+// is the top-left pixel and that pixel is marked clear, its colour cuts
+// nothing: the marked pixels alone are the background.
 std::vector<RunRect> OpaqueRuns(const uint32_t* bottomUpPixels, int width, int height,
-                                int32_t transparentColour);
+                                int32_t transparentColour, const ClearMask& clear = ClearMask{});
 
 // Region data for ExtCreateRegion: a 32-byte RGNDATAHEADER (dwSize 32,
 // iType 1 for rectangles, nCount, nRgnSize = 16 * nCount, the bounding

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/common/picture_set.h"
 #include "tests/e2e/harness.h"
 #include "tests/e2e/lens_probe.h"
 #include "tests/e2e/skin_files.h"
@@ -68,8 +70,8 @@ HWND MessageBoxOf(const OcuralApp& app) {
 }
 
 std::wstring MessageText(HWND box) {
-  wchar_t text[256] = {};
-  GetDlgItemTextW(box, 0xFFFF, text, 256);
+  wchar_t text[1024] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 1024);
   return text;
 }
 
@@ -124,6 +126,12 @@ bool ShotAtRest(const OcuralApp& app, int x, int y, std::optional<ScreenShot>* s
 bool UnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::string Narrow(const std::wstring& w) {
+  std::string s;
+  for (wchar_t c : w) s.push_back(c < 128 ? static_cast<char>(c) : '?');
+  return s;
 }
 
 std::string Hex(COLORREF c) {
@@ -496,9 +504,13 @@ struct BrokenSkin {
   const char* what;
   std::string vsk;
   const wchar_t* message;
+  const wchar_t* names = nullptr;  // the picture the message names on its second line
 };
 
-void ExpectMessageThenDesignedLook(OcuralApp& app, const wchar_t* message) {
+constexpr wchar_t kBaseUnreadable[] = L"ベースファイルを画像として読み込めません";
+constexpr wchar_t kLensUnreadable[] = L"レンズファイルを画像として読み込めません";
+
+void ExpectMessageThenDesignedLook(OcuralApp& app, const std::wstring& message) {
   ASSERT_TRUE(app.Start());
   HWND box = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (box = MessageBoxOf(app)) != nullptr; }, 10000));
@@ -543,13 +555,13 @@ TEST_F(SkinE2E, BrokenSkinsSayWhatIsWrongAndTheDesignedLookStays) {
       {"an empty base", vsk("", "lens.bmp"), L"ベースファイルが設定されていません。"},
       {"a base that is not there", vsk("nothere.bmp", "lens.bmp"), L"ベースファイルがみつかりません"},
       {"a base that is a folder", vsk("folder", "lens.bmp"), L"ベースファイルがみつかりません"},
-      {"a cut-off base", vsk("cut.bmp", "lens.bmp"), L"ベースファイルがみつかりません"},
-      {"a base that is text", vsk("text.bmp", "lens.bmp"), L"ベースファイルがみつかりません"},
+      {"a cut-off base", vsk("cut.bmp", "lens.bmp"), kBaseUnreadable, L"cut.bmp"},
+      {"a base that is text", vsk("text.bmp", "lens.bmp"), kBaseUnreadable, L"text.bmp"},
       {"no lens key", vsk("body.bmp", nullptr), L"レンズファイルが設定されていません。"},
       {"a lens that is not there", vsk("body.bmp", "nothere.bmp"), L"レンズファイルがみつかりません"},
-      {"a cut-off lens", vsk("body.bmp", "cut.bmp"), L"レンズファイルがみつかりません"},
-      {"a base wider than any skin needs", vsk("wide.bmp", "lens.bmp"), L"ベースファイルがみつかりません"},
-      {"a lens wider than any skin needs", vsk("body.bmp", "wide.bmp"), L"レンズファイルがみつかりません"},
+      {"a cut-off lens", vsk("body.bmp", "cut.bmp"), kLensUnreadable, L"cut.bmp"},
+      {"a base wider than any skin needs", vsk("wide.bmp", "lens.bmp"), kBaseUnreadable, L"wide.bmp"},
+      {"a lens wider than any skin needs", vsk("body.bmp", "wide.bmp"), kLensUnreadable, L"wide.bmp"},
   };
   for (const BrokenSkin& c : cases) {
     SCOPED_TRACE(c.what);
@@ -562,7 +574,7 @@ TEST_F(SkinE2E, BrokenSkinsSayWhatIsWrongAndTheDesignedLookStays) {
     CreateDirectoryW(app.PathOf(L"folder").c_str(), nullptr);
     app.WriteFile(L"broken.vsk", c.vsk);
     app.WriteFile(L"Ocural.ini", SettingsWith("broken.vsk"));
-    ExpectMessageThenDesignedLook(app, c.message);
+    ExpectMessageThenDesignedLook(app, c.names ? c.message + (L"\r\n" + app.PathOf(c.names)) : c.message);
   }
 }
 
@@ -597,6 +609,116 @@ TEST_F(SkinE2E, OneColourBodyKeepsItsWholeRectangleAndCanStillBeDragged) {
 TEST_F(SkinE2E, MissingSkinFileSaysTheBaseIsNotSetAndStartsPlain) {
   app_.WriteFile(L"Ocural.ini", SettingsWith("nothere.vsk"));
   ExpectMessageThenDesignedLook(app_, L"ベースファイルが設定されていません。");
+}
+
+// Pictures written by ImageMagick (tests/pictures/make_pictures.sh) as the
+// body of a skin, each in the real program: the window shows every pixel as
+// ImageMagick decodes the same file, less the top-left colour and the pixels
+// of alpha 0, where the pattern behind shows; a copy cut short gives the
+// message that names it; one with a wrong size loads or gives that message.
+TEST_F(SkinE2E, ToolWrittenPicturesShowAsImageMagickDecodesThemOrNameTheFileTheyCannotBeReadFrom) {
+  std::string folder = ocural_test::PictureFolder();
+  if (folder.empty()) GTEST_SKIP() << "OCURAL_PICTURES is not set (scripts/test.sh makes the pictures)";
+  if (folder[0] == '/') folder = "Z:" + folder;
+  const std::vector<ocural_test::PictureVariant> variants = ocural_test::PictureVariants(folder);
+  ASSERT_GE(variants.size(), 40u);
+  std::vector<std::string> failures;
+  int exact = 0;
+  for (const auto& v : variants) {
+    SCOPED_TRACE(v.name);
+    const std::wstring name(v.name.begin(), v.name.end());
+    const std::vector<uint8_t> bytes = ocural_test::ReadBytes(folder + "/" + v.name);
+    OcuralApp app;
+    app.WriteFile(name, std::string(bytes.begin(), bytes.end()));
+    app.WriteFile(L"lens.bmp", Bmp24(Picture(1, 1, kLensInk)));
+    // The lens lies beyond the window, so the whole body shows.
+    app.WriteFile(L"tool.vsk", SkinText({{"base", v.name},
+                                         {"lens", "lens.bmp"},
+                                         {"lensoffsetx", "3000"},
+                                         {"lensoffsety", "3000"},
+                                         {"inbuttonvisible", "0"},
+                                         {"outbuttonvisible", "0"}}));
+    app.WriteFile(L"Ocural.ini", SettingsWith("tool.vsk"));
+    ASSERT_TRUE(app.Start());
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return app.MainWindow() || (box = MessageBoxOf(app)) != nullptr; }, 15000));
+    if (v.kind == "cut" || v.kind == "bad") {
+      if (box || v.kind == "cut") {
+        ASSERT_TRUE(box || WaitFor([&] { return (box = MessageBoxOf(app)) != nullptr; }, 10000));
+        EXPECT_EQ(MessageText(box), kBaseUnreadable + (L"\r\n" + app.PathOf(name)));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+      }
+      ASSERT_TRUE(app.WaitForMainWindow());
+      Close(app);
+      continue;
+    }
+    const std::vector<uint8_t> ref = ocural_test::ReadBytes(folder + "/" + v.name + ".rgba");
+    ASSERT_EQ(ref.size(), static_cast<size_t>(v.width) * v.height * 4);
+    ASSERT_EQ(box, nullptr) << Narrow(MessageText(box));
+    ASSERT_TRUE(app.WaitForMainWindow());
+    ASSERT_TRUE(WaitFor([&] { return app.WindowRect().left == 300 && app.WindowRect().top == 200; }, 5000));
+    RECT client{};
+    GetClientRect(app.MainWindow(), &client);
+    ASSERT_EQ(client.right, v.width);
+    ASSERT_EQ(client.bottom, v.height);
+    auto pixel = [&](int x, int y) { return ref.data() + (static_cast<size_t>(y) * v.width + x) * 4; };
+    bool anyClear = false, allClear = true;
+    for (size_t i = 3; i < ref.size(); i += 4) {
+      if (ref[i] == 0) {
+        anyClear = true;
+      } else {
+        allClear = false;
+      }
+    }
+    const bool mask = anyClear && !allClear;  // every pixel clear: taken as opaque
+    const bool keyOn = !(mask && pixel(0, 0)[3] == 0);
+    auto rgb = [](const uint8_t* p) { return RGB(p[0], p[1], p[2]); };
+    // How far a colour may lie from ImageMagick's: 0, or for a "near" picture 48 a channel.
+    const int slack = v.kind == "near" ? 48 : 0;
+    auto close = [slack](COLORREF a, COLORREF b) {
+      return std::abs(GetRValue(a) - GetRValue(b)) <= slack && std::abs(GetGValue(a) - GetGValue(b)) <= slack &&
+             std::abs(GetBValue(a) - GetBValue(b)) <= slack;
+    };
+    auto cutAway = [&](const uint8_t* p) { return (mask && p[3] == 0) || (keyOn && rgb(p) == rgb(pixel(0, 0))); };
+    // A body with nothing left keeps its whole rectangle.
+    bool anyKept = false;
+    for (size_t i = 0; i < ref.size() && !anyKept; i += 4) anyKept = !cutAway(ref.data() + i);
+    std::string error;
+    WaitFor(
+        [&] {
+          std::optional<ScreenShot> shot;
+          if (!ShotAtRest(app, 300, 200, &shot, 1000)) return false;
+          int wrong = 0;
+          error.clear();
+          for (int y = 0; y < v.height; ++y) {
+            for (int x = 0; x < v.width; ++x) {
+              const uint8_t* p = pixel(x, y);
+              // Where the decoders may disagree on the top-left colour, either is right.
+              if (slack && close(rgb(p), rgb(pixel(0, 0)))) continue;
+              const bool cut = anyKept && cutAway(p);
+              const COLORREF got = shot->At(300 + x, 200 + y);
+              if (cut ? ShowsThrough(*shot, 300 + x, 200 + y) : close(got, rgb(p))) continue;
+              if (wrong++ == 0) {
+                error = "at " + std::to_string(x) + "," + std::to_string(y) + ": " + Hex(got) + " instead of " +
+                        (cut ? std::string("the pattern") : Hex(rgb(p)));
+              }
+            }
+          }
+          if (wrong) error += " (" + std::to_string(wrong) + " pixels wrong)";
+          return wrong == 0;
+        },
+        4000);
+    if (error.empty()) {
+      ++exact;
+    } else {
+      failures.push_back(v.name + ": " + error);
+    }
+    Close(app);
+  }
+  std::string all;
+  for (const std::string& f : failures) all += "\n  " + f;
+  printf("[ pictures ] %d as ImageMagick decodes them, %zu not:%s\n", exact, failures.size(), all.c_str());
+  EXPECT_TRUE(failures.empty()) << all;
 }
 
 }  // namespace

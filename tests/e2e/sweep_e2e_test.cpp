@@ -243,10 +243,16 @@ enum Outcome : unsigned {
   kBaseMissing = 4,
   kLensNotSet = 8,
   kLensMissing = 16,
+  kBaseUnreadable = 32,  // there, but not a picture the program can read; the message names it
+  kLensUnreadable = 64,
 };
 // A picture the system decoder decides on: it may decode it or refuse it.
+// (A picture case's file is always there, so "missing" stands for
+// "unreadable" in the tables; SkinCases turns one into the other.)
 constexpr unsigned kBaseEither = kLoaded | kBaseMissing;
 constexpr unsigned kLensEither = kLoaded | kLensMissing;
+constexpr wchar_t kBaseUnreadableText[] = L"ベースファイルを画像として読み込めません\r\n";
+constexpr wchar_t kLensUnreadableText[] = L"レンズファイルを画像として読み込めません\r\n";
 
 const std::pair<Outcome, const wchar_t*> kMessages[] = {
     {kBaseNotSet, L"ベースファイルが設定されていません。"},
@@ -255,11 +261,27 @@ const std::pair<Outcome, const wchar_t*> kMessages[] = {
     {kLensMissing, L"レンズファイルがみつかりません"},
 };
 
-std::optional<Outcome> MessageOutcome(const std::wstring& text) {
+// The outcome a message stands for; for an unreadable picture also the path it names.
+std::optional<Outcome> MessageOutcome(const std::wstring& text, std::wstring* path = nullptr) {
   for (const auto& m : kMessages) {
     if (text == m.second) return m.first;
   }
+  for (const auto& m : {std::make_pair(kBaseUnreadable, kBaseUnreadableText),
+                        std::make_pair(kLensUnreadable, kLensUnreadableText)}) {
+    const std::wstring prefix = m.second;
+    if (text.compare(0, prefix.size(), prefix) != 0) continue;
+    if (path) *path = text.substr(prefix.size());
+    return m.first;
+  }
   return std::nullopt;
+}
+
+// A picture case's file is there: where it cannot be read, that is what the message says.
+unsigned ThereButUnreadable(unsigned outcomes) {
+  unsigned out = outcomes & ~(kBaseMissing | kLensMissing);
+  if (outcomes & kBaseMissing) out |= kBaseUnreadable;
+  if (outcomes & kLensMissing) out |= kLensUnreadable;
+  return out;
 }
 
 // The good pictures beside the broken ones.
@@ -307,12 +329,13 @@ class SkinCases {
   void Base(const std::string& kind, const std::string& what, const Bytes& picture, unsigned outcomes, int w = 0,
             int h = 0) {
     const std::wstring pic = Numbered(L"p", all.size(), kind);
-    Add(kind, what, VskOf(what, Narrow(pic), "lens.bmp"), {{pic, picture}}, outcomes, w, h);
+    Add(kind, what, VskOf(what, Narrow(pic), "lens.bmp"), {{pic, picture}}, ThereButUnreadable(outcomes), w, h);
   }
   // A skin whose lens is this picture, on the good body.
   void Lens(const std::string& what, const Bytes& picture, unsigned outcomes) {
     const std::wstring pic = Numbered(L"p", all.size(), "pic");
-    Add("lens", what, VskOf(what, "base.bmp", Narrow(pic)), {{pic, picture}}, outcomes, kBaseW, kBaseH);
+    Add("lens", what, VskOf(what, "base.bmp", Narrow(pic)), {{pic, picture}}, ThereButUnreadable(outcomes), kBaseW,
+        kBaseH);
   }
   void Vsk(const std::string& what, const Bytes& vsk, unsigned outcomes,
            std::vector<std::pair<std::wstring, Bytes>> files = {}) {
@@ -714,13 +737,17 @@ void AddVskCases(SkinCases& c) {
       {"a name ending in half a double-byte character", {VskOf("name\x82", "base.bmp", "lens.bmp"), kLoaded}},
   };
   for (const auto& f : files) c.Vsk(f.first, f.second.first, f.second.second);
-  // Names that are no picture files: folders, devices, other files.
-  for (const char* base : {"folder", "\\", "C:\\windows\\win.ini", "*.bmp", "s000.vsk", "NUL", "CON", "COM1"}) {
+  // Names that are no picture files: folders and paths that lead nowhere
+  // are not found; another file there cannot be read; devices either.
+  for (const char* base : {"folder", "\\", "C:\\windows\\win.ini", "*.bmp"}) {
     c.Vsk(std::string("base ") + base, VskOf("odd base", base, "lens.bmp"), kBaseMissing);
   }
-  for (const char* lens : {"folder", "NUL"}) {
-    c.Vsk(std::string("lens ") + lens, VskOf("odd lens", "base.bmp", lens), kLensMissing);
+  c.Vsk("base s000.vsk", VskOf("odd base", "s000.vsk", "lens.bmp"), kBaseUnreadable);
+  for (const char* base : {"NUL", "CON", "COM1"}) {
+    c.Vsk(std::string("base ") + base, VskOf("odd base", base, "lens.bmp"), kBaseMissing | kBaseUnreadable);
   }
+  c.Vsk("lens folder", VskOf("odd lens", "base.bmp", "folder"), kLensMissing);
+  c.Vsk("lens NUL", VskOf("odd lens", "base.bmp", "NUL"), kLensMissing | kLensUnreadable);
   // Numbers far outside what a window can take: the skin still loads.
   for (const char* number : {"1e300", "-2147483649", "99999999999999999999", "0x10", "\x82\x50\x82\x51"}) {
     c.Vsk(std::string("numbers ") + number,
@@ -784,8 +811,8 @@ HWND Find(const OcuralApp& app, const wchar_t* cls, const wchar_t* caption = nul
 }
 
 std::wstring BoxText(HWND box) {
-  wchar_t text[256] = {};
-  GetDlgItemTextW(box, 0xFFFF, text, 256);
+  wchar_t text[1024] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 1024);
   return text;
 }
 
@@ -905,9 +932,17 @@ std::string Judge(const OcuralApp& app, const SkinCase& c, const std::vector<std
     }
     return "";
   }
-  const std::optional<Outcome> said = MessageOutcome(boxes[0]);
+  std::wstring named;
+  const std::optional<Outcome> said = MessageOutcome(boxes[0], &named);
   if (!said) return "an unknown message: " + Narrow(boxes[0]);
   if (!(c.outcomes & *said)) return "an unexpected message: " + Narrow(boxes[0]);
+  if (*said == kBaseUnreadable || *said == kLensUnreadable) {
+    // The file the skin names, in the program's folder.
+    const std::wstring want = c.files.empty() ? L"" : app.PathOf(c.files[0].first);
+    if (named.rfind(app.Folder() + L"\\", 0) != 0 || (!want.empty() && named != want)) {
+      return "the message names " + Narrow(named);
+    }
+  }
   if (!current.empty()) return "a skin loaded after its message: " + Narrow(current);
   if (HasOutline(main)) return "an outline after a failed load";
   return "";
@@ -958,7 +993,9 @@ TEST_F(MalformedSweep, EveryBrokenSkinEndsLoadedOrInItsOwnMessageAndTheProgramGo
         *app, "the main window", [&] { return app->MainWindow() != nullptr; }, &boxes);
     if (!waited.empty()) return waited;
     if (withStartupCase) {
-      if (boxes != std::vector<std::wstring>{L"ベースファイルがみつかりません"}) return "no single message at start";
+      if (boxes != std::vector<std::wstring>{kBaseUnreadableText + app->PathOf(L"startup.png")}) {
+        return "no single message at start";
+      }
       RECT r{};
       GetClientRect(app->MainWindow(), &r);
       if (r.right != 201 || r.bottom != 225 || HasOutline(app->MainWindow())) return "not the designed look at start";

@@ -114,6 +114,32 @@ void CheckJpeg(const uint8_t* d, size_t size, const PictureHeader& h) {
   FUZZ_CHECK(!InspectCut(d, end + 1));
 }
 
+// The first directory lies in the file, and a copy cut before its end is refused.
+void CheckTiff(const uint8_t* d, size_t size) {
+  const bool little = d[0] == 'I';
+  FUZZ_CHECK(little ? (d[1] == 'I' && LE16(d + 2) == 42) : (d[1] == 'M' && BE16(d + 2) == 42));
+  const uint64_t ifd = little ? LE32(d + 4) : BE32(d + 4);
+  const uint64_t entries = little ? LE16(d + ifd) : BE16(d + ifd);
+  FUZZ_CHECK(ifd >= 8 && ifd + 2 + 12 * entries <= size);
+  FUZZ_CHECK(!InspectCut(d, static_cast<size_t>(ifd + 1)));
+}
+
+// The directory and every image it lists lie in the file.
+void CheckIco(const uint8_t* d, size_t size, const PictureHeader& h) {
+  const uint64_t count = LE16(d + 4);
+  FUZZ_CHECK(LE16(d) == 0 && LE16(d + 2) == 1 && count >= 1 && 6 + 16 * count <= size);
+  bool stated = false;
+  for (uint64_t i = 0; i < count; ++i) {
+    const uint8_t* e = d + 6 + 16 * i;
+    FUZZ_CHECK(uint64_t{LE32(e + 12)} + LE32(e + 8) <= size);
+    const uint8_t* image = d + LE32(e + 12);
+    const bool png = image[0] == 0x89 && image[1] == 'P';
+    stated = stated || (png ? BE32(image + 16) == uint32_t(h.width) : LE32(image + 4) == uint32_t(h.width));
+  }
+  FUZZ_CHECK(stated);
+  FUZZ_CHECK(!InspectCut(d, static_cast<size_t>(6 + 16 * count - 1)));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -142,6 +168,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case PictureFormat::Jpeg:
       FUZZ_CHECK(data[0] == 0xFF && data[1] == 0xD8);
       CheckJpeg(data, size, h);
+      break;
+    case PictureFormat::Tiff:
+      CheckTiff(data, size);
+      break;
+    case PictureFormat::Ico:
+      CheckIco(data, size, h);
       break;
     default:
       FUZZ_CHECK(false);

@@ -85,6 +85,9 @@ def imagemagick_variants(source, folder):
         "base.jpg": ["-quality", "60", "JPEG:"],
         "prog.jpg": ["-interlace", "JPEG", "JPEG:"],
         "gray.jpg": ["-colorspace", "gray", "JPEG:"],
+        "plain.tif": ["-compress", "None", "TIFF:"],
+        "lzw.tif": ["-compress", "LZW", "TIFF:"],
+        "icon.ico": ["ICO:"],
     }
     for name, args in variants.items():
         out = os.path.join(folder, name)

@@ -72,6 +72,53 @@ TEST(OpaqueRuns, TopLeftColourIsCutOutWhereverItAppears) {
             (std::vector<RunRect>{R(2, 0, 4, 1), R(1, 1, 2, 2), R(4, 1, 5, 2), R(2, 2, 4, 3)}));
 }
 
+// Alpha of a top-down picture from rows written top first: 'x' alpha 0,
+// 'h' half, anything else opaque.
+std::vector<uint32_t> Alpha(const std::vector<std::string>& rows) {
+  std::vector<uint32_t> px;
+  for (const std::string& row : rows) {
+    for (char c : row) px.push_back((c == 'x' ? 0u : c == 'h' ? 0x80u : 0xFFu) << 24 | kBody);
+  }
+  return px;
+}
+
+TEST(OpaqueRuns, PixelsOfAlphaZeroAreCutBesideTheColourKey) {
+  // The body picture: its top-left colour (magenta) and its clear pixels
+  // both go; a half-transparent pixel stays. Clear pixels cut also where
+  // their colour is the body's, and beyond the picture nothing is clear.
+  const Picture p({".#####", "######", "##.###"});
+  const ClearMask clear = ClearMaskOf(Alpha({"hhxxhh", "xhhhhh", "hhhhhh"}).data(), 6, 3);
+  EXPECT_EQ(OpaqueRuns(p.px.data(), p.w, p.h, UseTopLeftColor, clear),
+            (std::vector<RunRect>{R(1, 0, 2, 1), R(4, 0, 6, 1), R(1, 1, 6, 2), R(0, 2, 2, 3), R(3, 2, 6, 3)}));
+  // A lens made square: the rows below the mask are cut by the colour alone.
+  const Picture square({"#####", "#####", "ww##w"});
+  const ClearMask lens = ClearMaskOf(Alpha({"x###h", "####x"}).data(), 5, 2);
+  EXPECT_EQ(OpaqueRuns(square.px.data(), 5, 3, static_cast<int32_t>(kOther), lens),
+            (std::vector<RunRect>{R(1, 0, 5, 1), R(0, 1, 4, 2), R(2, 2, 4, 3)}));
+}
+
+TEST(OpaqueRuns, AClearTopLeftPixelLendsNoColourToCut) {
+  // A transparent background stored as black: black ink elsewhere stays.
+  const Picture p({"00##", "0#00", "####"});
+  const ClearMask clear = ClearMaskOf(Alpha({"xx..", "x...", "...."}).data(), 4, 3);
+  EXPECT_EQ(OpaqueRuns(p.px.data(), p.w, p.h, UseTopLeftColor, clear),
+            (std::vector<RunRect>{R(2, 0, 4, 1), R(1, 1, 4, 2), R(0, 2, 4, 3)}));
+}
+
+TEST(ClearMask, OnlyAMixOfClearAndOtherPixelsMakesAMask) {
+  EXPECT_TRUE(ClearMaskOf(Alpha({"..", "hh"}).data(), 2, 2).Empty()) << "no pixel clear: opaque";
+  EXPECT_TRUE(ClearMaskOf(Alpha({"xx", "xx"}).data(), 2, 2).Empty()) << "every pixel clear: taken as opaque";
+  EXPECT_TRUE(ClearMaskOf(nullptr, 2, 2).Empty());
+  const ClearMask m = ClearMaskOf(Alpha({"x.h", "..x"}).data(), 3, 2);
+  ASSERT_FALSE(m.Empty());
+  EXPECT_TRUE(m.At(0, 0));
+  EXPECT_FALSE(m.At(2, 0)) << "half transparent is drawn";
+  EXPECT_TRUE(m.At(2, 1));
+  EXPECT_FALSE(m.At(3, 1));
+  EXPECT_FALSE(m.At(0, 2));
+  EXPECT_FALSE(m.At(-1, 0));
+}
+
 TEST(OpaqueRuns, BufferRowZeroIsTheBottomOfThePicture) {
   // Asymmetric top and bottom: the top row has its run on the left.
   const Picture p({"##....", "......", "....##"});

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "skin/mdlSkinSupporter.h"
+#include "tests/native/skin_picture_bytes.h"
 #include "tests/win/dialog_support.h"
 
 namespace ocural {
@@ -252,6 +253,48 @@ TEST_F(SkinChooserWin, APictureOfAnyShapeFillsTheWholePreview) {
   for (POINT p : {POINT{0, 0}, POINT{w - 1, 0}, POINT{0, h - 1}, POINT{w - 1, h - 1}, POINT{w / 2, h / 2}}) {
     EXPECT_EQ(f.picPrev.Point(p.x, p.y), kTopRight) << p.x << "," << p.y;
   }
+}
+
+// The settings file keeps the chosen name in the system code page: a name
+// that does not come back from it (best fit would turn "José" into "Jose",
+// another skin's name) is not offered; Japanese names are.
+TEST_F(SkinChooserWin, ListsOnlyNamesThatComeBackFromTheSystemCodePage) {
+  char ansi[8] = {};
+  BOOL lost = FALSE;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"\u00E9", 1, ansi, sizeof ansi, nullptr, &lost);
+  ASSERT_TRUE(lost) << "code page " << GetACP() << " has \"\u00E9\": the case proves nothing here";
+  folder_.Write(L"Jos\u00E9.vsk", SkinText("Accent", "", "", "pics\\quarters.bmp"));
+  folder_.Write(L"Jose.vsk", SkinText("Plain", "", "", "pics\\quarters.bmp"));
+  folder_.Write(L"\u62E1\u5927.vsk", SkinText("Kanji", "", "", "pics\\quarters.bmp"));
+  FrmChangeSkin f;
+  f.Load(folder_.Path(), current_);
+  std::vector<std::wstring> names;
+  for (int i = 0; i < f.filSkins.ListCount(); ++i) names.push_back(f.filSkins.List(i));
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"a.vsk", L"b.vsk", L"c.vsk", L"Jose.vsk", L"\u62E1\u5927.vsk"}));
+}
+
+// What the window leaves out of a body (alpha 0) shows the box's own colour
+// in the preview, not the colour the file keeps under it.
+TEST_F(SkinChooserWin, TransparentPixelsOfTheBodyShowTheBoxColour) {
+  ocural_test::Bytes raw;  // 40 x 60 RGBA: the left half clear red, the right half green
+  for (int y = 0; y < 60; ++y) {
+    raw.push_back(0);
+    for (int x = 0; x < 40; ++x) {
+      const bool left = x < 20;
+      raw.insert(raw.end(), {static_cast<uint8_t>(left ? 255 : 30), static_cast<uint8_t>(left ? 0 : 200), 30,
+                             static_cast<uint8_t>(left ? 0 : 255)});
+    }
+  }
+  const ocural_test::Bytes png = ocural_test::MakePngOf(40, 60, 8, 6, raw);
+  folder_.Write(L"pics\\clear.png", std::string(png.begin(), png.end()));
+  folder_.Write(L"t.vsk", SkinText("Clear", "", "", "pics\\clear.png"));
+  current_ = L"t.vsk";
+  FrmChangeSkin f;
+  f.Load(folder_.Path(), current_);
+  ASSERT_EQ(f.filSkins.FileName(), L"t.vsk");
+  const int w = f.picPrev.ScaleWidth(), h = f.picPrev.ScaleHeight();
+  EXPECT_EQ(f.picPrev.Point(w / 4, h / 2), GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(f.picPrev.Point(3 * w / 4, h / 2), RGB(30, 200, 30));
 }
 
 }  // namespace
