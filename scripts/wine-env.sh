@@ -28,7 +28,9 @@ export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 ocural_start_xvfb() {
   local size="${1:-1024x768}" n
   for n in $(seq 91 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    # A server left behind, or the temporary lock of one that died making
+    # its lock (a full disk leaves those): either keeps the number taken.
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.tX$n-lock" ] && continue
     Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -dpi 96 >/dev/null 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 1 50); do
@@ -115,7 +117,9 @@ EndSection
 CONF
   # Display numbers clear of the Xvfb ones (:91 to :140).
   for n in $(seq 160 199); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    # A server left behind, or the temporary lock of one that died making
+    # its lock (a full disk leaves those): either keeps the number taken.
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.tX$n-lock" ] && continue
     Xorg ":$n" -config "$XORG_DIR/xorg.conf" -configdir "$XORG_DIR/conf.d" -noreset -nolisten tcp \
       -novtswitch -sharevts -logfile "$XORG_DIR/Xorg.log" </dev/null >"$XORG_DIR/Xorg.out" 2>&1 &
     XORG_PID=$!
