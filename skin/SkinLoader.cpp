@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/win/dialog_form.h"
 #include "platform/win/forms.h"
 #include "platform/win/locale.h"
 #include "settings/core/ini_access.h"
@@ -12,7 +13,7 @@ namespace ocural {
 namespace {
 
 std::nullopt_t SkinError(const std::wstring& text) {
-  MessageBoxW(nullptr, text.c_str(), forms::App::Title().c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  forms::DialogForm::MessageOnAnchorMonitor(text, forms::App::Title(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
   return std::nullopt;
 }
 

@@ -99,7 +99,9 @@ bool OutlineBlockOn(WindowPlace at, const std::vector<PixelRect>& outline, const
   for (size_t first = 0; first < bands.size(); ++first) {
     std::vector<Span> common = bands[first];
     size_t next = first + 1;
-    while (!common.empty() && ys[next] - ys[first] < needY && next < bands.size()) common = Common(common, bands[next++]);
+    while (!common.empty() && ys[next] - ys[first] < needY && next < bands.size()) {
+      common = Common(common, bands[next++]);
+    }
     if (ys[next] - ys[first] < needY) continue;
     for (const Span& s : common) {
       if (s.second - s.first >= needX) return true;

@@ -77,6 +77,50 @@ DialogForm::~DialogForm() {
 
 void DialogForm::SetAnchor(std::function<HWND()> anchor) { Anchor() = std::move(anchor); }
 
+namespace {
+// The monitor the next message box of this thread moves to, while one opens.
+HMONITOR g_boxMonitor = nullptr;
+HHOOK g_boxHook = nullptr;
+
+LRESULT CALLBACK PlaceMessageBox(int code, WPARAM wp, LPARAM lp) {
+  const HWND box = reinterpret_cast<HWND>(wp);
+  wchar_t cls[16] = {};
+  if (code == HCBT_ACTIVATE && g_boxMonitor && GetClassNameW(box, cls, 16) && std::wstring(cls) == L"#32770") {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    RECT r{};
+    if (GetMonitorInfoW(g_boxMonitor, &info) && GetWindowRect(box, &r)) {
+      const RECT& m = info.rcMonitor;
+      const RECT& w = info.rcWork;
+      const WorkArea whole{m.left, m.top, m.right, m.bottom}, work{w.left, w.top, w.right, w.bottom};
+      const WindowPlace place = CentredOnWorkArea(r.right - r.left, r.bottom - r.top, whole, work);
+      SetWindowPos(box, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    g_boxMonitor = nullptr;
+  }
+  return CallNextHookEx(g_boxHook, code, wp, lp);
+}
+}  // namespace
+
+int DialogForm::MessageOnAnchorMonitor(const std::wstring& text, const std::wstring& caption, UINT type) {
+  const HWND anchor = Anchor() ? Anchor()() : nullptr;
+  const HMONITOR primary = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  const HMONITOR monitor = anchor && IsWindow(anchor) ? MonitorFromWindow(anchor, MONITOR_DEFAULTTONEAREST) : primary;
+  // Moved as it is activated, before it shows; only off the primary monitor.
+  const bool move = monitor != primary && !g_boxHook;
+  if (move) {
+    g_boxMonitor = monitor;
+    g_boxHook = SetWindowsHookExW(WH_CBT, &PlaceMessageBox, nullptr, GetCurrentThreadId());
+  }
+  const int answer = MessageBoxW(nullptr, text.c_str(), caption.c_str(), type);
+  if (move) {
+    if (g_boxHook) UnhookWindowsHookEx(g_boxHook);
+    g_boxHook = nullptr;
+    g_boxMonitor = nullptr;
+  }
+  return answer;
+}
+
 bool DialogForm::CreateDialogForm(const std::wstring& caption, double clientWidthTwips, double clientHeightTwips) {
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;

@@ -39,6 +39,9 @@ class DialogForm : public Form {
   // window), asked when a dialog is created; none or null: the primary
   // monitor.
   static void SetAnchor(std::function<HWND()> anchor);
+  // MessageBoxW without an owner, opened centred on the anchor's monitor
+  // (the system would open it on the primary one).
+  static int MessageOnAnchorMonitor(const std::wstring& text, const std::wstring& caption, UINT type);
 
   // Shows the dialog, owned by `owner` (which stays disabled meanwhile; null
   // for none), and returns when it is hidden or unloaded.

@@ -201,6 +201,7 @@ TEST_F(TwoMonitorE2E, ColourPickOnTheSecondMonitor) {
 // looking, not on the primary and not across the border.
 TEST_F(TwoMonitorE2E, MenusAndDialogsOpenWholeOnTheMagnifiersMonitor) {
   OcuralApp app;
+  app.WriteFile(L"broken.vsk", "[OcuralSkin]\r\nbase=missing.bmp\r\nlens=missing.bmp\r\n");
   ASSERT_NO_FATAL_FAILURE(StartAt(app, SecondsCorner()));
   const RECT work = second_.work;
   auto openMenu = [&](POINT at) {
@@ -240,6 +241,30 @@ TEST_F(TwoMonitorE2E, MenusAndDialogsOpenWholeOnTheMagnifiersMonitor) {
     ASSERT_NE(dialog, nullptr) << DescribeProgram(app);
     EXPECT_PRED2(Inside, RectOf(dialog), work) << "the dialog at " << Text(RectOf(dialog)) << ", the work area "
                                                << Text(work);
+    if (d.key == 'K') {
+      // A skin that cannot be loaded: its message opens there too.
+      const HWND list = FindWindowExW(dialog, nullptr, L"ListBox", nullptr);
+      const LRESULT index = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(L"broken.vsk"));
+      ASSERT_GE(index, 0) << "broken.vsk is not listed";
+      SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+      HWND box = nullptr;
+      ASSERT_TRUE(WaitFor(
+          [&] {
+            for (HWND w : app.Windows()) {
+              if (ClassOf(w) == L"#32770" && IsWindowVisible(w)) box = w;
+            }
+            return box != nullptr;
+          },
+          5000));
+      EXPECT_PRED2(Inside, RectOf(box), work) << "the message at " << Text(RectOf(box)) << ", the work area "
+                                              << Text(work);
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000));
+      ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(app.MainWindow()) != FALSE; }, 5000));
+      continue;
+    }
     Key(VK_ESCAPE);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000));
   }
