@@ -1,6 +1,5 @@
 #include "magnifier/frmOcural.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "colorpick/clipboard.h"
@@ -111,10 +110,7 @@ void FrmOcural::WatchDisplays() {
   // but Wine does not tell other processes, and a work area changes with no
   // message at all: the layout is compared instead, once a second.
   std::vector<WorkArea> now = win::WorkAreas();
-  const auto same = [](const WorkArea& a, const WorkArea& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-  };
-  if (now.size() == workAreas_.size() && std::equal(now.begin(), now.end(), workAreas_.begin(), same)) return;
+  if (now == workAreas_) return;
   workAreas_.swap(now);
   KeepReachable();
 }
@@ -262,11 +258,8 @@ void FrmOcural::KeepReachable() {
   // LastX, the window would open where nobody can reach it (no title bar,
   // no taskbar button). With less than 32 x 32 pixels of what it shows on
   // any work area it comes back, whole, onto the nearest one.
-  RECT r{};
-  GetWindowRect(hwnd_, &r);
-  const POINT to = win::ReachablePlaceOf(hwnd_, POINT{r.left, r.top});
-  if (to.x != r.left || to.y != r.top) {
-    SetWindowPos(hwnd_, nullptr, to.x, to.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (const std::optional<POINT> to = win::PlaceWithinReach(hwnd_)) {
+    SetWindowPos(hwnd_, nullptr, to->x, to->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 

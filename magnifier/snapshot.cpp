@@ -91,10 +91,7 @@ class Snapshot::StepAside {
     movedByOthers_ = r.left != away_.x || r.top != away_.y;
     // A move by someone else is kept only where the user can reach the
     // window; above the screens, or nudged off them, it comes home.
-    if (movedByOthers_) {
-      const POINT to = win::ReachablePlaceOf(window_, POINT{r.left, r.top});
-      movedByOthers_ = to.x == r.left && to.y == r.top;
-    }
+    if (movedByOthers_) movedByOthers_ = !win::PlaceWithinReach(window_);
     if (!movedByOthers_) MoveTo(home_);
     if (captured_ && GetCapture() == window_) ReleaseCapture();
     if (focus_) HandFocusBack(focus_);

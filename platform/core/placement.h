@@ -9,6 +9,9 @@ namespace ocural {
 // A rectangle of pixels; right and bottom exclusive.
 struct PixelRect {
   int left, top, right, bottom;
+  bool operator==(const PixelRect& o) const {
+    return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+  }
 };
 using WorkArea = PixelRect;
 

@@ -37,11 +37,7 @@ int TwipsToPixelsY(double twips) { return NearestInt32(twips / Screen::TwipsPerP
 // give the same pixels.
 int TwipsToPixelsAt(double twips, int dpi) { return NearestInt32(twips / (1440.0 / dpi)); }
 
-int SystemDpi() {
-  win::WindowDC dc(nullptr);
-  const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
-  return dpi > 0 ? dpi : 96;
-}
+int SystemDpi() { return NearestInt32(1440.0 / Screen::TwipsPerPixelY()); }
 
 int MonitorDpi(HMONITOR monitor) {
   // Windows 8.1 and later; from the system folder only.

@@ -32,6 +32,28 @@ std::function<HWND()>& Anchor() {
   return anchor;
 }
 
+// The anchor's monitor, or the primary one.
+HMONITOR AnchorMonitor() {
+  const HWND anchor = Anchor() ? Anchor()() : nullptr;
+  return anchor && IsWindow(anchor) ? MonitorFromWindow(anchor, MONITOR_DEFAULTTONEAREST)
+                                    : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+}
+
+// Where a window `w` x `h` stands centred on `monitor`, whole on its work
+// area where it fits, with its top-left corner (its caption) on it where it
+// does not.
+WindowPlace CentredOnMonitor(HMONITOR monitor, int w, int h) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  RECT whole{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, work = whole;
+  if (GetMonitorInfoW(monitor, &info)) {
+    whole = info.rcMonitor;
+    work = info.rcWork;
+  }
+  return CentredOnWorkArea(w, h, {whole.left, whole.top, whole.right, whole.bottom},
+                           {work.left, work.top, work.right, work.bottom});
+}
+
 // The window rectangle around the client rectangle `r` at `dpi`: the frame
 // and caption measured for that DPI where the system can (Windows 10 1607
 // and later), at the system DPI elsewhere, as the system draws them there.
@@ -86,14 +108,9 @@ LRESULT CALLBACK PlaceMessageBox(int code, WPARAM wp, LPARAM lp) {
   const HWND box = reinterpret_cast<HWND>(wp);
   wchar_t cls[16] = {};
   if (code == HCBT_ACTIVATE && g_boxMonitor && GetClassNameW(box, cls, 16) && std::wstring(cls) == L"#32770") {
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
     RECT r{};
-    if (GetMonitorInfoW(g_boxMonitor, &info) && GetWindowRect(box, &r)) {
-      const RECT& m = info.rcMonitor;
-      const RECT& w = info.rcWork;
-      const WorkArea whole{m.left, m.top, m.right, m.bottom}, work{w.left, w.top, w.right, w.bottom};
-      const WindowPlace place = CentredOnWorkArea(r.right - r.left, r.bottom - r.top, whole, work);
+    if (GetWindowRect(box, &r)) {
+      const WindowPlace place = CentredOnMonitor(g_boxMonitor, r.right - r.left, r.bottom - r.top);
       SetWindowPos(box, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     g_boxMonitor = nullptr;
@@ -103,11 +120,9 @@ LRESULT CALLBACK PlaceMessageBox(int code, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int DialogForm::MessageOnAnchorMonitor(const std::wstring& text, const std::wstring& caption, UINT type) {
-  const HWND anchor = Anchor() ? Anchor()() : nullptr;
-  const HMONITOR primary = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-  const HMONITOR monitor = anchor && IsWindow(anchor) ? MonitorFromWindow(anchor, MONITOR_DEFAULTTONEAREST) : primary;
+  const HMONITOR monitor = AnchorMonitor();
   // Moved as it is activated, before it shows; only off the primary monitor.
-  const bool move = monitor != primary && !g_boxHook;
+  const bool move = monitor != MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY) && !g_boxHook;
   if (move) {
     g_boxMonitor = monitor;
     g_boxHook = SetWindowsHookExW(WH_CBT, &PlaceMessageBox, nullptr, GetCurrentThreadId());
@@ -124,26 +139,14 @@ int DialogForm::MessageOnAnchorMonitor(const std::wstring& text, const std::wstr
 bool DialogForm::CreateDialogForm(const std::wstring& caption, double clientWidthTwips, double clientHeightTwips) {
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  // The anchor's monitor, or the primary one.
-  const HWND anchor = Anchor() ? Anchor()() : nullptr;
-  const HMONITOR monitor = anchor && IsWindow(anchor) ? MonitorFromWindow(anchor, MONITOR_DEFAULTTONEAREST)
-                                                      : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  const HMONITOR monitor = AnchorMonitor();
   dpi_ = MonitorDpi(monitor);
   RECT r{0, 0, TwipsToPixelsAt(clientWidthTwips, dpi_), TwipsToPixelsAt(clientHeightTwips, dpi_)};
   AdjustFrameForDpi(r, style, exStyle, dpi_);
   const int w = r.right - r.left, h = r.bottom - r.top;
-  // Centred on the monitor, whole on its work area where it fits: at a large
-  // display scale on a small screen a dialog can be larger than that, and
-  // then its caption stays on it.
-  MONITORINFO info{};
-  info.cbSize = sizeof(info);
-  RECT whole{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, work = whole;
-  if (GetMonitorInfoW(monitor, &info)) {
-    whole = info.rcMonitor;
-    work = info.rcWork;
-  }
-  const WindowPlace place = CentredOnWorkArea(w, h, {whole.left, whole.top, whole.right, whole.bottom},
-                                              {work.left, work.top, work.right, work.bottom});
+  // At a large display scale on a small screen a dialog can be larger than
+  // the work area: then its caption stays on it.
+  const WindowPlace place = CentredOnMonitor(monitor, w, h);
   // Made at its place, so that it gets the monitor's DPI from the start.
   if (!CreateFormAt(exStyle, style, caption, RECT{place.x, place.y, place.x + w, place.y + h})) return false;
   // Owned, so no taskbar button; ShowModal hands it to the real owner.

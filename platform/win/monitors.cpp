@@ -45,15 +45,16 @@ std::vector<PixelRect> OutlineOf(HWND window) {
   return outline;
 }
 
-POINT ReachablePlaceOf(HWND window, POINT at) noexcept {
+std::optional<POINT> PlaceWithinReach(HWND window) noexcept {
   RECT r{};
-  GetWindowRect(window, &r);
+  if (!GetWindowRect(window, &r)) return std::nullopt;
   try {
-    const WindowPlace to =
-        ReachablePlace(WindowPlace{at.x, at.y}, r.right - r.left, r.bottom - r.top, OutlineOf(window), WorkAreas());
+    const WindowPlace at{r.left, r.top};
+    const WindowPlace to = ReachablePlace(at, r.right - r.left, r.bottom - r.top, OutlineOf(window), WorkAreas());
+    if (to == at) return std::nullopt;
     return POINT{to.x, to.y};
   } catch (...) {
-    return at;  // without memory to judge it, where it is
+    return std::nullopt;  // without memory to judge it, where it is
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 #include "platform/core/placement.h"
@@ -18,9 +19,9 @@ std::vector<WorkArea> WorkAreas();
 // for a window without a region (its whole rectangle shows).
 std::vector<PixelRect> OutlineOf(HWND window);
 
-// Where `window` can be reached with its top-left corner at `at`: `at` while
-// 32 x 32 pixels of its outline lie on a work area, else the nearest place
-// whole on one (ReachablePlace).
-POINT ReachablePlaceOf(HWND window, POINT at) noexcept;
+// Where `window` must go for the user to reach it: nothing while 32 x 32
+// pixels of its outline lie on a work area where it stands, else the
+// nearest place whole on one (ReachablePlace).
+std::optional<POINT> PlaceWithinReach(HWND window) noexcept;
 
 }  // namespace ocural::win
