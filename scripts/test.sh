@@ -164,11 +164,6 @@ for layout in left above right; do
   "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
   OCURAL_TEST_LAYOUT=$layout OCURAL_WINE_TIMEOUT=300 "$root/scripts/wine-run.sh" "$winbuild/e2e_tests.exe" \
     --gtest_brief=1 --gtest_filter='TwoMonitorE2E.*' --gtest_output="xml:Z:${report//\//\\}" || status=1
-  report="$results/win_tests-2mon-$layout.xml"
-  mm_reports+=("$report")
-  OCURAL_WINE_TIMEOUT=120 "$root/scripts/wine-run.sh" "$winbuild/win_tests.exe" --gtest_brief=1 \
-    --gtest_filter='DialogLayoutWin.OpensCentredOnTheMonitorOfTheAnchor' --gtest_output="xml:Z:${report//\//\\}" ||
-    status=1
   echo "(layout $layout took $((SECONDS - started)) s)"
 done
 ocural_stop_wine; ocural_stop_two_monitors

@@ -35,14 +35,6 @@ void AltKey(WORD vk) {
   Pump(200);
 }
 
-std::string Utf8(const std::wstring& text) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n > 0 ? n : 1), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
-  out.resize(out.size() - 1);
-  return out;
-}
-
 bool WaitGone(HWND dialog) {
   return WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000);
 }

@@ -685,20 +685,20 @@ HWND WaitForDialog(const OcuralApp& app, const wchar_t* caption) {
 
 // ---------------------------------------------------------------- Diagnostics
 
-namespace {
-
-std::string Hex(const void* p) {
-  char buf[24];
-  std::snprintf(buf, sizeof(buf), "%p", p);
-  return buf;
-}
-
 std::string Utf8(const std::wstring& w) {
   if (w.empty()) return "";
   const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
   std::string s(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
   return s;
+}
+
+namespace {
+
+std::string Hex(const void* p) {
+  char buf[24];
+  std::snprintf(buf, sizeof(buf), "%p", p);
+  return buf;
 }
 
 // "0x.. Class \"caption\"", and for another process's window whose it is.

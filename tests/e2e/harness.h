@@ -131,6 +131,8 @@ void Key(WORD vk);
 // The open popup menu (class #32768), or null when none opens within 3 s.
 HWND OpenMenu();
 std::wstring TextOf(HWND w);
+// UTF-8, for messages.
+std::string Utf8(const std::wstring& w);
 std::wstring ClassOf(HWND w);
 // A control anywhere inside `parent` by its class (any when empty) and text.
 HWND ChildOf(HWND parent, const std::wstring& cls, const std::wstring& text);

@@ -95,12 +95,6 @@ TEST_F(SettingsE2E, APlaceOffTheScreenComesBackWholeOnIt) {
   EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().left == work.right - 40; }, 3000)) << "40 x 40 pixels show";
   EXPECT_EQ(app_.WindowRect().top, work.bottom - 40);
   Close();
-  // A negative place is a place too (a monitor may lie left of the primary).
-  app_.WriteFile(L"Ocural.ini", "[OcuralSetting]\r\n" + PlaceAt(-3, 300));
-  ASSERT_TRUE(app_.Start());
-  ASSERT_TRUE(app_.WaitForMainWindow());
-  EXPECT_TRUE(WaitFor([&] { return app_.WindowRect().left == -3; }, 3000)) << "left at " << app_.WindowRect().left;
-  Close();
 }
 
 TEST_F(SettingsE2E, AlwaysTopPutsTheWindowInTheTopmostBand) {

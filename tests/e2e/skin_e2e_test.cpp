@@ -128,12 +128,6 @@ bool UnderWine() {
   return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-std::string Narrow(const std::wstring& w) {
-  std::string s;
-  for (wchar_t c : w) s.push_back(c < 128 ? static_cast<char>(c) : '?');
-  return s;
-}
-
 std::string Hex(COLORREF c) {
   char buf[16];
   snprintf(buf, sizeof buf, "%06lx", static_cast<unsigned long>(c));
@@ -654,7 +648,7 @@ TEST_F(SkinE2E, ToolWrittenPicturesShowAsImageMagickDecodesThemOrNameTheFileThey
     }
     const std::vector<uint8_t> ref = ocural_test::ReadBytes(folder + "/" + v.name + ".rgba");
     ASSERT_EQ(ref.size(), static_cast<size_t>(v.width) * v.height * 4);
-    ASSERT_EQ(box, nullptr) << Narrow(MessageText(box));
+    ASSERT_EQ(box, nullptr) << Utf8(MessageText(box));
     ASSERT_TRUE(app.WaitForMainWindow());
     ASSERT_TRUE(WaitFor([&] { return app.WindowRect().left == 300 && app.WindowRect().top == 200; }, 5000));
     RECT client{};

@@ -31,7 +31,7 @@ convert src.png -alpha set \
 # No gamma or colour-space chunks: the pixels are the stored values.
 nogamma=(-define png:exclude-chunks=gAMA,cHRM,sRGB,iCCP,bKGD,tIME,tEXt,zTXt -strip)
 
-add() {  # name kind source [convert options...] output-spec
+add() {  # name kind source [convert options...] output-file-and-format
   local name="$1" kind="$2" src="$3"; shift 3
   convert "$src" "$@"
   local frame="$name[0]"

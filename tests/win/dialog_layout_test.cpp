@@ -332,41 +332,5 @@ TEST(DialogLayoutWin, OnADpiChangeEveryPlaceAndFontFollowsInTheSuggestedRectangl
   ocural_test::DropQuitRequest();
 }
 
-BOOL CALLBACK NoteMonitor(HMONITOR monitor, HDC, RECT*, LPARAM lp) {
-  reinterpret_cast<std::vector<HMONITOR>*>(lp)->push_back(monitor);
-  return TRUE;
-}
-
-// With the anchor (the magnifier) on any monitor, each dialog opens on that
-// monitor, centred on it. Needs two monitors: Xvfb has one, Xorg's dummy
-// driver gives more.
-TEST(DialogLayoutWin, OpensCentredOnTheMonitorOfTheAnchor) {
-  std::vector<HMONITOR> monitors;
-  EnumDisplayMonitors(nullptr, nullptr, &NoteMonitor, reinterpret_cast<LPARAM>(&monitors));
-  if (monitors.size() < 2) GTEST_SKIP() << "one monitor";
-  ocural_test::OwnerWindow anchor;
-  forms::DialogForm::SetAnchor([&anchor] { return anchor.hWnd(); });
-  for (HMONITOR m : monitors) {
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
-    ASSERT_TRUE(GetMonitorInfoW(m, &info));
-    const RECT& on = info.rcMonitor;
-    SetWindowPos(anchor.hWnd(), nullptr, on.left + 20, on.top + 20, 200, 100, SWP_NOZORDER | SWP_NOACTIVATE);
-    for (const DialogCase& c : DialogCases()) {
-      ocural_test::DropQuitRequest();
-      const std::unique_ptr<forms::DialogForm> dialog = c.load();
-      RECT r{};
-      GetWindowRect(dialog->hWnd(), &r);
-      const std::string what = std::string(c.name) + " on the monitor at " + ocural_test::Describe(on);
-      EXPECT_EQ(MonitorFromWindow(dialog->hWnd(), MONITOR_DEFAULTTONULL), m) << what;
-      EXPECT_NEAR(r.left + r.right, on.left + on.right, 2) << what;
-      EXPECT_NEAR(r.top + r.bottom, on.top + on.bottom, 2) << what;
-      dialog->Unload();
-    }
-  }
-  forms::DialogForm::SetAnchor(nullptr);
-  ocural_test::DropQuitRequest();
-}
-
 }  // namespace
 }  // namespace ocural
