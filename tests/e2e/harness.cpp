@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -168,22 +169,51 @@ RECT VirtualScreen() {
   return RECT{x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
-void MouseTo(int x, int y) {
+namespace {
+POINT g_pointer{};  // where the last MouseTo put the pointer
+bool g_pointerPut = false;
+
+void SendMoveTo(POINT p) {
   // Absolute coordinates run 0..65535 over every monitor together; rounding
   // up lands on the pixel asked for.
   const RECT v = VirtualScreen();
   const long long w = v.right - v.left, h = v.bottom - v.top;
   INPUT in{};
   in.type = INPUT_MOUSE;
-  in.mi.dx = static_cast<LONG>(((x - v.left) * 65536LL + w - 1) / w);
-  in.mi.dy = static_cast<LONG>(((y - v.top) * 65536LL + h - 1) / h);
+  in.mi.dx = static_cast<LONG>(((p.x - v.left) * 65536LL + w - 1) / w);
+  in.mi.dy = static_cast<LONG>(((p.y - v.top) * 65536LL + h - 1) / h);
   in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
   SendInput(1, &in, sizeof(in));
   Pump(30);
 }
 
+// Under Wine a window that has just appeared under the pointer reports the
+// pointer's crossing into it when its program gets round to it, with the
+// place the pointer had before; read after a move sent meanwhile, it puts
+// the pointer back there. The move is sent again until it holds.
+void HoldPointer() {
+  if (!g_pointerPut) return;
+  for (int i = 0; i < 5; ++i) {
+    POINT now{};
+    GetCursorPos(&now);
+    if (now.x == g_pointer.x && now.y == g_pointer.y) return;
+    SendMoveTo(g_pointer);
+  }
+}
+}  // namespace
+
+void MouseTo(int x, int y) {
+  const RECT v = VirtualScreen();
+  g_pointer = POINT{std::clamp(x, static_cast<int>(v.left), static_cast<int>(v.right) - 1),
+                    std::clamp(y, static_cast<int>(v.top), static_cast<int>(v.bottom) - 1)};
+  g_pointerPut = true;
+  SendMoveTo(g_pointer);
+  HoldPointer();
+}
+
 namespace {
 void SendButton(int button, bool down) {
+  HoldPointer();
   INPUT in{};
   in.type = INPUT_MOUSE;
   if (button == 2) {
