@@ -5,11 +5,13 @@ namespace ocural {
 void RunFormLoad(MainWindowHost& host) {
   host.LoadSetting();
   const StartupValues v = host.Startup();
-  if (!v.NoLoadSkin) host.LoadSkin(v.LastSkin);
   // -1 is "not set"; any other place, left of or above the primary monitor
-  // too, is restored where it can be reached.
+  // too, is restored where it can be reached. The place comes first, so that
+  // a skin's error message opens on the monitor the window opens on; whether
+  // it can be reached is asked of the skin's outline, after.
   if (v.LastX != kPlaceNotSet) host.SetLeftTwips(v.LastX);
   if (v.LastY != kPlaceNotSet) host.SetTopTwips(v.LastY);
+  if (!v.NoLoadSkin) host.LoadSkin(v.LastSkin);
   if (v.LastX != kPlaceNotSet || v.LastY != kPlaceNotSet) host.KeepReachable();
   host.LoadSubCtrl();
   host.ApplySetting();

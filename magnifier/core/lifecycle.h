@@ -46,10 +46,10 @@ class MainWindowHost {
   virtual void UnloadSubCtrl() = 0;
 };
 
-// Form_Load: settings, last skin, saved place (kept within reach), controller,
-// applied settings, hook, factor (which draws the lens once). The snapshot is
-// sized to what it copies at each move, so there is no screen-sized buffer to
-// set up.
+// Form_Load: settings, saved place, last skin, the place kept within reach of
+// the skin's outline, controller, applied settings, hook, factor (which draws
+// the lens once). The snapshot is sized to what it copies at each move, so
+// there is no screen-sized buffer to set up.
 void RunFormLoad(MainWindowHost& host);
 
 // How far the shut-down has come.

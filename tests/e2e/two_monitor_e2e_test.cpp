@@ -279,8 +279,28 @@ TEST_F(TwoMonitorE2E, APlaceOnTheSecondMonitorIsBackAtTheNextStart) {
   const std::string ini = first.ReadFile(L"Ocural.ini");
   EXPECT_NE(ini.find("\r\n" + PlaceAt(place.x, place.y)), std::string::npos) << ini;
 
+  // With a skin that cannot be loaded: its message at the start opens on
+  // the monitor the window opens on.
   OcuralApp again(first.Folder());
+  again.WriteFile(L"broken.vsk", "[OcuralSkin]\r\nbase=missing.bmp\r\nlens=missing.bmp\r\n");
+  std::string withBroken = ini;
+  const size_t skin = withBroken.find("LastSkin=");
+  ASSERT_NE(skin, std::string::npos) << ini;
+  withBroken.replace(skin, withBroken.find("\r\n", skin) - skin, "LastSkin=broken.vsk");
+  again.WriteFile(L"Ocural.ini", withBroken);
   ASSERT_TRUE(again.Start());
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        for (HWND w : again.Windows()) {
+          if (ClassOf(w) == L"#32770" && IsWindowVisible(w)) box = w;
+        }
+        return box != nullptr;
+      },
+      10000));
+  EXPECT_PRED2(Inside, RectOf(box), second_.work)
+      << "the message at " << Text(RectOf(box)) << ", the work area " << Text(second_.work);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(again.WaitForMainWindow());
   EXPECT_TRUE(WindowAt(again, place)) << "it opened at " << Text(again.WindowRect()) << ", closed at " << place.x
                                       << "," << place.y;

@@ -48,7 +48,7 @@ TEST(FormLoadTest, SavedPlaceSkinAndFactorInOrder) {
   h.values.LastY = 4500;
   h.values.LastMagnification = 7;
   RunFormLoad(h);
-  EXPECT_EQ(h.calls, (Calls{"LoadSetting", "LoadSkin:round.vsk", "Left=0", "Top=4500", "KeepReachable", "LoadSubCtrl",
+  EXPECT_EQ(h.calls, (Calls{"LoadSetting", "Left=0", "Top=4500", "LoadSkin:round.vsk", "KeepReachable", "LoadSubCtrl",
                             "ApplySetting", "InstallHook", "ZoomX=7"}));
 }
 
