@@ -713,6 +713,19 @@ HWND WaitForDialog(const OcuralApp& app, const wchar_t* caption) {
   return found;
 }
 
+HWND MessageBoxOf(const OcuralApp& app) {
+  for (HWND w : app.Windows()) {
+    if (ClassOf(w) == L"#32770" && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
+}
+
+HWND WaitForMessageBox(const OcuralApp& app, DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitFor([&] { return (found = MessageBoxOf(app)) != nullptr; }, timeoutMs);
+  return found;
+}
+
 // ---------------------------------------------------------------- Diagnostics
 
 std::string Utf8(const std::wstring& w) {

@@ -208,6 +208,9 @@ class OcuralApp {
 // program's form class (its dialogs), or null; and the same, waited for 5 s.
 HWND DialogOf(const OcuralApp& app, const wchar_t* caption);
 HWND WaitForDialog(const OcuralApp& app, const wchar_t* caption);
+// The program's shown message box, or null; and the same, waited for.
+HWND MessageBoxOf(const OcuralApp& app);
+HWND WaitForMessageBox(const OcuralApp& app, DWORD timeoutMs = 10000);
 
 // What the program looks like now, for the message of a wait that ran out:
 // each of its top-level windows (class, caption, shown or hidden, enabled or

@@ -59,16 +59,6 @@ class SkinE2E : public ::testing::Test {
   OcuralApp app_;
 };
 
-// The message box of the program, if one is open.
-HWND MessageBoxOf(const OcuralApp& app) {
-  for (HWND w : app.Windows()) {
-    wchar_t cls[32] = {};
-    GetClassNameW(w, cls, 32);
-    if (std::wstring(cls) == L"#32770" && IsWindowVisible(w)) return w;
-  }
-  return nullptr;
-}
-
 std::wstring MessageText(HWND box) {
   wchar_t text[1024] = {};
   GetDlgItemTextW(box, 0xFFFF, text, 1024);
@@ -506,8 +496,8 @@ constexpr wchar_t kLensUnreadable[] = L"レンズファイルを画像として�
 
 void ExpectMessageThenDesignedLook(OcuralApp& app, const std::wstring& message) {
   ASSERT_TRUE(app.Start());
-  HWND box = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (box = MessageBoxOf(app)) != nullptr; }, 10000));
+  const HWND box = WaitForMessageBox(app);
+  ASSERT_NE(box, nullptr);
   EXPECT_EQ(MessageText(box), message);
   wchar_t caption[64] = {};
   GetWindowTextW(box, caption, 64);
@@ -638,7 +628,8 @@ TEST_F(SkinE2E, ToolWrittenPicturesShowAsImageMagickDecodesThemOrNameTheFileThey
     ASSERT_TRUE(WaitFor([&] { return app.MainWindow() || (box = MessageBoxOf(app)) != nullptr; }, 15000));
     if (v.kind == "cut" || v.kind == "bad") {
       if (box || v.kind == "cut") {
-        ASSERT_TRUE(box || WaitFor([&] { return (box = MessageBoxOf(app)) != nullptr; }, 10000));
+        if (!box) box = WaitForMessageBox(app);
+        ASSERT_NE(box, nullptr);
         EXPECT_EQ(MessageText(box), kBaseUnreadable + (L"\r\n" + app.PathOf(name)));
         PostMessageW(box, WM_COMMAND, IDOK, 0);
       }

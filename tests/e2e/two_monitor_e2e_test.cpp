@@ -249,15 +249,8 @@ TEST_F(TwoMonitorE2E, MenusAndDialogsOpenWholeOnTheMagnifiersMonitor) {
       ASSERT_GE(index, 0) << "broken.vsk is not listed";
       SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
       PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
-      HWND box = nullptr;
-      ASSERT_TRUE(WaitFor(
-          [&] {
-            for (HWND w : app.Windows()) {
-              if (ClassOf(w) == L"#32770" && IsWindowVisible(w)) box = w;
-            }
-            return box != nullptr;
-          },
-          5000));
+      const HWND box = WaitForMessageBox(app);
+      ASSERT_NE(box, nullptr);
       EXPECT_PRED2(Inside, RectOf(box), work) << "the message at " << Text(RectOf(box)) << ", the work area "
                                               << Text(work);
       PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -289,15 +282,8 @@ TEST_F(TwoMonitorE2E, APlaceOnTheSecondMonitorIsBackAtTheNextStart) {
   withBroken.replace(skin, withBroken.find("\r\n", skin) - skin, "LastSkin=broken.vsk");
   again.WriteFile(L"Ocural.ini", withBroken);
   ASSERT_TRUE(again.Start());
-  HWND box = nullptr;
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        for (HWND w : again.Windows()) {
-          if (ClassOf(w) == L"#32770" && IsWindowVisible(w)) box = w;
-        }
-        return box != nullptr;
-      },
-      10000));
+  const HWND box = WaitForMessageBox(again);
+  ASSERT_NE(box, nullptr);
   EXPECT_PRED2(Inside, RectOf(box), second_.work)
       << "the message at " << Text(RectOf(box)) << ", the work area " << Text(second_.work);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
